@@ -1,0 +1,10 @@
+#include "model/command_readers.h"
+#include "run/not_available.h"
+
+namespace scarpex {
+
+void read_ties(Engine& e) {
+  command_not_available(e, "TIES");
+}
+
+}  // namespace scarpex

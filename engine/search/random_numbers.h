@@ -1,0 +1,18 @@
+// The pseudo-random generator of the trial surface search: multiplicative congruential,
+// multiplier 5^7, with a modulus that grows in powers of two with the number of draws.
+// Its state lives as long as the library and is never reseeded.
+#pragma once
+
+#include <cstdint>
+
+namespace scarpex {
+
+struct RandomState {
+  int64_t state = 27487;
+  int32_t draws = 0;
+};
+
+// Next value, strictly between 0 and 1.
+float next_random(RandomState& rng);
+
+}  // namespace scarpex

@@ -1,0 +1,39 @@
+// Command-line options of the scarpex host and the names.dat it writes.
+#pragma once
+
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace scarpex_host {
+
+struct HostOptions {
+  std::string input_file;  // the input data file (mode: run an input file)
+  std::string names_file;  // an existing names.dat (mode: --names)
+  std::string output_dir;  // where names.dat and the outputs go; default: the input's folder
+  std::string library;     // the engine library; default: beside this program
+  std::string version_text = "2025";
+  std::string identification_1 = "Scarpex command-line host";
+  std::string identification_2 = "Slope stability analysis";
+  std::string identification_word = "SCARPEX";
+  std::string identification_3 = "Batch run";
+  std::string prepared_by = "scarpex host";
+  bool show_help = false;
+};
+
+// Parses the arguments; on a usage error returns nothing and sets `error`.
+std::optional<HostOptions> parse_options(const std::vector<std::string>& args, std::string& error);
+
+std::string usage_text();
+
+// The four output file names derived from the input file's base name.
+struct OutputNames {
+  std::string report, plot, trace, status;
+};
+OutputNames output_names_for(const std::string& input_path);
+
+// The 13 lines of names.dat for an input file given by its absolute path.
+std::string names_file_text(const HostOptions& options, const std::string& input_path,
+                            const OutputNames& outputs);
+
+}  // namespace scarpex_host

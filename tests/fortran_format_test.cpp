@@ -1,0 +1,135 @@
+#include "output/fortran_format.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <limits>
+#include <stdexcept>
+#include <vector>
+
+namespace scarpex {
+namespace {
+
+std::string render(const char* format, std::initializer_list<FmtValue> values = {}) {
+  TextSink sink;
+  sink.use_memory();
+  FortranFormat(format).write(sink, values);
+  return sink.text();
+}
+
+TEST(FortranFormat, IntegerFields) {
+  EXPECT_EQ(format_int(5, 3, -1), "  5");
+  EXPECT_EQ(format_int(-5, 3, -1), " -5");
+  EXPECT_EQ(format_int(100, 2, -1), "**");
+  EXPECT_EQ(format_int(-10, 2, -1), "**");
+  EXPECT_EQ(format_int(5, 2, 2), "05");
+  EXPECT_EQ(format_int(2025, 4, 2), "2025");
+  EXPECT_EQ(format_int(0, 5, 0), "     ");  // I5.0 writes zero as blanks
+  EXPECT_EQ(format_int(0, 5, -1), "    0");
+  EXPECT_EQ(format_int(std::numeric_limits<int32_t>::min(), 11, -1), "-2147483648");
+}
+
+TEST(FortranFormat, FixedFieldsRoundAndKeepLeadingZeroOnlyWhenItFits) {
+  EXPECT_EQ(format_fixed(0.15f, 5, 3), "0.150");
+  EXPECT_EQ(format_fixed(0.5f, 4, 2), "0.50");
+  EXPECT_EQ(format_fixed(0.5f, 3, 2), ".50");
+  EXPECT_EQ(format_fixed(-0.5f, 4, 2), "-.50");
+  EXPECT_EQ(format_fixed(-0.5f, 3, 2), "***");
+  EXPECT_EQ(format_fixed(62.4f, 7, 2), "  62.40");
+  EXPECT_EQ(format_fixed(-0.04f, 6, 1), "  -0.0");
+  EXPECT_EQ(format_fixed(999.5f, 9, 4), " 999.5000");
+  EXPECT_EQ(format_fixed(10.0f, 5, 3), "*****");  // a coefficient of 10 in F5.3
+  EXPECT_EQ(format_fixed(0.0f, 7, 1), "    0.0");
+}
+
+TEST(FortranFormat, FixedFieldWithoutDecimalsEndsWithThePoint) {
+  EXPECT_EQ(format_fixed(12345.4f, 12, 0), "      12345.");
+  EXPECT_EQ(format_fixed(2.5f, 4, 0), "  2.");  // ties go to the even neighbour
+  EXPECT_EQ(format_fixed(0.4f, 3, 0), " 0.");
+}
+
+TEST(FortranFormat, ExponentFieldsWithScaleFactorOne) {
+  EXPECT_EQ(format_exp(1500.0f, 9, 2, 1), " 1.50E+03");
+  EXPECT_EQ(format_exp(-1500.0f, 9, 2, 1), "-1.50E+03");
+  EXPECT_EQ(format_exp(0.0f, 9, 2, 1), " 0.00E+00");
+  EXPECT_EQ(format_exp(200.0f, 10, 3, 1), " 2.000E+02");
+  EXPECT_EQ(format_exp(1.0e-40f, 10, 3, 1), " 1.000E-40");
+  EXPECT_EQ(format_exp(0.00105f, 9, 2, 1), " 1.05E-03");
+  EXPECT_EQ(format_exp(-1500.0f, 8, 2, 1), "********");
+  EXPECT_EQ(format_exp(1500.0f, 9, 2, 0), " 0.15E+04");
+}
+
+TEST(FortranFormat, UnprintableValuesFillTheFieldWithAsterisks) {
+  float nan = std::numeric_limits<float>::quiet_NaN();
+  float inf = std::numeric_limits<float>::infinity();
+  EXPECT_EQ(format_fixed(nan, 6, 2), "******");
+  EXPECT_EQ(format_fixed(-inf, 6, 2), "******");
+  EXPECT_EQ(format_exp(inf, 9, 2, 1), "*********");
+}
+
+TEST(FortranFormat, TextSkipAndSlashMakeLines) {
+  EXPECT_EQ(render("(/,10X,'****  ERROR - ',A4,'  ****',/)", {"PF01"}),
+            "\n          ****  ERROR - PF01  ****\n\n");
+  EXPECT_EQ(render("('1',/,/,/,9X,'ISOTROPIC SOIL PARAMETERS',/,/)"),
+            "1\n\n\n         ISOTROPIC SOIL PARAMETERS\n\n\n");
+  EXPECT_EQ(render("()"), "\n");
+  EXPECT_EQ(render("(5X,3('='))"), "     ===\n");
+  EXPECT_EQ(render("('It''s')"), "It's\n");
+}
+
+TEST(FortranFormat, BlanksSkippedAtTheEndOfALineAreNotWritten) {
+  EXPECT_EQ(render("(A,5X)", {"ab"}), "ab\n");
+  EXPECT_EQ(render("(A,5X,A)", {"ab", "c"}), "ab     c\n");
+}
+
+TEST(FortranFormat, AlphaFieldsCutOrRightJustify) {
+  EXPECT_EQ(render("(A6)", {"ab"}), "    ab\n");
+  EXPECT_EQ(render("(A2)", {"abcdef"}), "ab\n");
+  EXPECT_EQ(render("(A)", {"whole text"}), "whole text\n");
+}
+
+TEST(FortranFormat, OutputEndsBeforeTheFirstItemWithoutAValue) {
+  EXPECT_EQ(render("(10X,'Of ',F5.3,' Has Been Assigned')", {0.15f}),
+            "          Of 0.150 Has Been Assigned\n");
+  EXPECT_EQ(render("(I3,' and',I3,' more')", {1}), "  1 and\n");
+}
+
+TEST(FortranFormat, ReversionRestartsAtTheLastGroupOnANewLine) {
+  EXPECT_EQ(render("(/,/,10X,'Legal Commands - ',A6,/,(27X,A6))", {"PROFIL", "LOADS ", "TIES  "}),
+            "\n\n          Legal Commands - PROFIL\n"
+            "                           LOADS \n"
+            "                           TIES  \n");
+  EXPECT_EQ(render("(2I5)", {1, 2, 3}), "    1    2\n    3\n");
+  EXPECT_EQ(render("(I3,(2X,I2))", {1, 2, 3, 4}), "  1   2\n   3\n   4\n");
+}
+
+TEST(FortranFormat, RepeatCountsAndNestedGroups) {
+  EXPECT_EQ(render("(1X,I3,3X,F5.1,2(1X,1PE9.2))", {1, 2.5f, 1500.0f, -3.0f}),
+            "   1     2.5  1.50E+03 -3.00E+00\n");
+  EXPECT_EQ(render("(2(I2,2(I1)))", {1, 2, 3, 4, 5, 6}), " 123 456\n");
+  EXPECT_EQ(render("(3F6.1)", {1.0f, 2, 3.0f}), "   1.0   2.0   3.0\n");
+}
+
+TEST(FortranFormat, MismatchedValuesAreShownAsAsterisks) {
+  EXPECT_EQ(render("(I3,A2,F4.1)", {1.5f, 7, "x"}), "*********\n");
+}
+
+TEST(FortranFormat, BadFormatsAreRejectedWhenParsed) {
+  EXPECT_THROW(FortranFormat("(I3"), std::invalid_argument);
+  EXPECT_THROW(FortranFormat("(Q3)"), std::invalid_argument);
+  EXPECT_THROW(FortranFormat("('open)"), std::invalid_argument);
+  EXPECT_THROW(FortranFormat("(F5)"), std::invalid_argument);
+}
+
+TEST(FreeFormatLines, OneBlankThenTheValues) {
+  TextSink sink;
+  sink.use_memory();
+  write_free_line(sink, {6, 0.0f});
+  write_free_line(sink, {"    1     CONVERGENCE"});
+  write_free_line(sink);
+  write_free_line(sink, {1.5f, -2, 1.0e20f});
+  EXPECT_EQ(sink.text(), " 6 0.0\n     1     CONVERGENCE\n\n 1.5 -2 1e+20\n");
+}
+
+}  // namespace
+}  // namespace scarpex
