@@ -43,7 +43,8 @@ bool read_names_lines(const Engine& e, std::vector<std::string>& lines, std::str
   } else {
     std::ifstream file(run_file_path(e, "names.dat"), std::ios::binary);
     if (!file) {
-      why = "names.dat cannot be opened in " + run_file_path(e, ".");
+      why = "names.dat cannot be opened in " +
+            (e.env.run_folder.empty() ? e.env.working_directory() : e.env.run_folder);
       return false;
     }
     std::ostringstream content;

@@ -1,0 +1,20 @@
+// Report blocks shared by the Modified Bishop/Janbu and Spencer methods.
+#pragma once
+
+#include "output/text_sink.h"
+#include "run/engine.h"
+
+namespace scarpex {
+
+// Three empty lines, "The Trial Failure Surface In Question Is Defined", "By The Following
+// nnn Coordinate Points", the point heading and the points as stored.
+void write_surface_listing(const ProblemModel& m, TextSink& out);
+
+// Two empty lines, the two "Misleading" lines, "Failure Surface Defined By nnn Coordinate
+// Points", the point heading followed by two empty lines, and the points as stored.
+void write_misleading_listing(const ProblemModel& m, TextSink& out);
+
+// Four empty lines and "Factor Of Safety For The Preceding Specified Surface =" F7.3.
+void write_specified_fos_line(TextSink& out, float fos);
+
+}  // namespace scarpex

@@ -1,0 +1,7 @@
+#include "fos/spencer.h"
+
+namespace scarpex {
+
+void spencer_fos(Engine&) {}
+
+}  // namespace scarpex
