@@ -1,13 +1,27 @@
 #include "run/darozi_export.h"
 
+#include <atomic>
+
 #include "run/run_sequence.h"
+
+namespace {
+
+// A call made while another is running (from another thread, or recursively) would share and
+// corrupt the one problem model; it is refused instead.
+constexpr int32_t kCallWhileRunning = 4;
+std::atomic<bool> run_in_progress{false};
+
+}  // namespace
 
 // The library's one export. The two arguments are not used; the run is described entirely by
 // names.dat and the files it names. Returns 0 when the run sequence completed, however the run
-// ended, and a non-zero code when names.dat or a run file could not be used (1, 2) or the
-// engine failed unexpectedly (3). DAROZI must not be entered again while a call runs.
+// ended, and a non-zero code when names.dat or a run file could not be used (1, 2), the engine
+// failed unexpectedly (3), or a run was already in progress (4).
 SCARPEX_EXPORT int32_t SCARPEX_CALL DAROZI(int32_t first, int32_t second) {
   (void)first;
   (void)second;
-  return scarpex::run_engine(scarpex::library_engine());
+  if (run_in_progress.exchange(true)) return kCallWhileRunning;
+  int32_t result = scarpex::run_engine(scarpex::library_engine());
+  run_in_progress.store(false);
+  return result;
 }
