@@ -1,0 +1,221 @@
+#include "fos/spencer_slices.h"
+
+#include <algorithm>
+#include <cmath>
+
+#include "fos/applied_reinforcement.h"
+#include "fos/base_strength.h"
+#include "fos/spencer_steps.h"
+#include "model/circle.h"
+
+namespace scarpex {
+
+namespace {
+
+struct Point {
+  float x, y;
+};
+
+// The base line that reinforcement crossings are found on is the polyline through the base
+// centres of the slices, begun at the surface's left end and ended at its right end. Slice i
+// owns the part of it from its left edge (included) to its right edge (excluded, except for
+// the last slice): the piece from centre i-1 to centre i right of the left edge, and the piece
+// from centre i to centre i+1 left of the right edge. Every point of the line belongs to one
+// slice, so a layer crossing it adds its force exactly once.
+Point base_line_point(const SliceTable& s, int32_t k) {
+  if (k < 1) return {s.x_edge[1], s.y_edge[1]};
+  if (k > s.slice_count) return {s.x_edge[s.slice_count + 1], s.y_edge[s.slice_count + 1]};
+  return {s.x_mid[k], s.y_base[k]};
+}
+
+struct BasePiece {
+  Point from, to;
+  float x_low, x_high;  // part of the piece that the slice owns
+  bool high_included;
+};
+
+// Adds one crossing. psi is the direction of the axial force relative to the slip surface
+// (of tangent psi_c): the inclination factor turns it from the layer's direction (0) to the
+// surface's (1). A factor below 0 leaves the layer's direction as it is.
+void add_components(const ReinforcementCrossing& c, float psi_c, float tolerance, float& r1,
+                    float& r2) {
+  float psi = c.segment_angle;
+  if (c.incl_factor >= -tolerance) psi = (1.0f - c.incl_factor) * (c.segment_angle - psi_c);
+  r1 += c.axial_force * std::cos(psi) + c.shear_force * std::sin(psi);
+  r2 += c.shear_force * std::cos(psi) - c.axial_force * std::sin(psi);
+}
+
+// Reinforcement components R1 and R2 of slice i: for each layer, searched from its last
+// segment towards its first, the first crossing with the slice's part of the base line.
+void reinforcement_components(const ProblemModel& m, const Circle& circle, int32_t i, float& r1,
+                              float& r2) {
+  r1 = 0.0f;
+  r2 = 0.0f;
+  const SliceTable& s = m.slices;
+  bool last = i == s.slice_count;
+  const BasePiece pieces[2] = {
+      {base_line_point(s, i - 1), base_line_point(s, i), s.x_edge[i], s.x_mid[i], true},
+      {base_line_point(s, i), base_line_point(s, i + 1), s.x_mid[i], s.x_edge[i + 1], last},
+  };
+  int32_t layers = usable_layer_count(m);
+  for (int32_t layer = 1; layer <= layers; ++layer) {
+    bool counted = false;
+    for (int32_t p = usable_point_count(m, layer) - 1; p >= 1 && !counted; --p) {
+      for (const BasePiece& piece : pieces) {
+        ReinforcementCrossing c =
+            cross_layer_segment(m, layer, p, piece.from.x, piece.from.y, piece.to.x, piece.to.y);
+        if (!c.found || c.x < piece.x_low) continue;
+        if (c.x > piece.x_high || (c.x == piece.x_high && !piece.high_included)) continue;
+        add_components(c, surface_tangent_angle(m, circle, c.x, c.y), m.coord_tolerance, r1, r2);
+        counted = true;
+        break;
+      }
+    }
+  }
+}
+
+void prepare_slice(ProblemModel& m, int32_t i, float tan_theta, float fos, float r1, float r2,
+                   SpencerSlice& w, float& misleading_limit) {
+  SliceTable& s = m.slices;
+  const float kh = m.earthquake_kh;
+  const float kv = m.earthquake_kv;
+  const float alpha = s.alpha[i];
+  const float b = s.width[i];
+  const float w_slice = s.weight[i];
+
+  w.theta = std::atan(side_force_function(i, s.slice_count) * tan_theta);
+  w.sin_theta = std::sin(w.theta);
+  w.cos_theta = std::cos(w.theta);
+  w.tan_theta = std::tan(w.theta);
+
+  BaseStrength strength = base_strength(m, s.base_soil[i], s.y_base[i], alpha);
+  w.cohesion = strength.cohesion;
+  w.tan_phi = strength.tan_phi;
+
+  const float cos_a = std::cos(alpha);
+  const float sin_a = std::sin(alpha);
+  w.known_normal = (s.tie_normal_force[i] - s.base_water_force[i]) +
+                   s.top_water_force[i] * std::cos(s.beta[i] - alpha) +
+                   s.load_force[i] * std::cos(s.load_angle[i] - alpha) +
+                   w_slice * ((1.0f - kv) * cos_a - kh * sin_a);
+  w.cohesion_force = w.cohesion * b / cos_a;
+  // The reinforcement force (R1 towards +x, R2 downwards) holds the mass back: the mass
+  // slides towards -x, as the weight and earthquake terms below take it. Taken with the
+  // opposite sign, a layer would push the mass towards the face and lower the factor of
+  // safety, where the Modified Bishop method (rightly) raises it.
+  w.resisting = w.cohesion_force + w.tan_phi * w.known_normal + r1 * sin_a + r2 * cos_a;
+  w.tangential = s.top_water_force[i] * std::sin(s.beta[i] - alpha) + s.tie_shear_force[i] +
+                 s.load_force[i] * std::sin(s.load_angle[i] - alpha) + r1 * cos_a - r2 * sin_a -
+                 w_slice * ((1.0f - kv) * sin_a + kh * cos_a);
+  w.coupling = std::tan(alpha - w.theta) * w.tan_phi;
+  misleading_limit = std::max(misleading_limit, -w.coupling);
+
+  // Base stresses for the starting factor of this angle.
+  float effective = w.known_normal * cos_a / b;
+  float pore = s.base_water_force[i] * cos_a / b;
+  s.base_effective_stress[i] = effective;
+  s.base_pore_pressure[i] = pore;
+  s.base_total_stress[i] = effective + pore;
+  s.base_shear_stress[i] = w.cohesion + w.tan_phi * effective / fos;
+}
+
+}  // namespace
+
+void prepare_slices(ProblemModel& m, float theta, float fos, SpencerSlices& work,
+                    float& misleading_limit) {
+  const int32_t n = std::clamp(m.slices.slice_count, 0, kMaxSlices);
+  work.count = n;
+  const float tan_theta = std::tan(theta);
+  if (!work.reinforcement_found) {
+    const Circle circle = surface_circle(m);
+    for (int32_t i = 1; i <= n; ++i) {
+      reinforcement_components(m, circle, i, work.reinforcement_r1[i], work.reinforcement_r2[i]);
+    }
+    work.reinforcement_found = true;
+  }
+  for (int32_t i = 1; i <= n; ++i) {
+    prepare_slice(m, i, tan_theta, fos, work.reinforcement_r1[i], work.reinforcement_r2[i],
+                  work.slice[i], misleading_limit);
+  }
+}
+
+bool sweep_slices(const ProblemModel& m, SpencerSlices& work, float fos, SpencerSweep& sweep) {
+  const SliceTable& s = m.slices;
+  const int32_t n = work.count;
+  if (n < 1 || fos == 0.0f || !std::isfinite(fos)) return false;
+  float last_moment = 0.0f;  // MN
+  for (int32_t i = 1; i <= n; ++i) {
+    SpencerSlice& w = work.slice[i];
+    const float b = s.width[i];
+    const float y_base = s.y_base[i];
+    const float d = s.alpha[i] - w.theta;
+    const float m_theta = std::cos(d) * (1.0f + w.coupling / fos);
+    if (m_theta == 0.0f || !std::isfinite(m_theta)) return false;
+    float increment = (w.resisting / fos + w.tangential) / m_theta;
+    float mobilised =
+        (w.cohesion_force + w.tan_phi * (w.known_normal - std::sin(d) * increment)) / fos;
+    if (mobilised < 0.0f) {
+      w.resisting = 0.0f;  // for the rest of this angle
+      increment = w.tangential / m_theta;
+    }
+    float e;
+    float y_thrust;
+    if (i == 1) {
+      e = increment;
+      y_thrust = e == 0.0f ? y_base : y_base + 0.5f * b * w.tan_theta;
+    } else {
+      const SpencerSlice& left = work.slice[i - 1];
+      const float e_left = sweep.side_force[i - 1];
+      const float h = sweep.thrust_y[i - 1] - y_base;
+      const float dl = s.alpha[i] - left.theta;
+      e = increment + e_left * std::cos(dl) * (1.0f + std::tan(dl) * w.tan_phi / fos) / m_theta;
+      const float left_moment = 0.5f * b * left.sin_theta + left.cos_theta * h;
+      y_thrust = e == 0.0f ? y_base
+                           : y_base + (0.5f * b * e * w.sin_theta + e_left * left_moment) /
+                                          (w.cos_theta * e);
+      if (i == n) last_moment = left_moment * e_left;
+    }
+    if (!std::isfinite(e) || !std::isfinite(y_thrust)) return false;
+    sweep.side_force[i] = e;
+    sweep.thrust_y[i] = y_thrust;
+  }
+
+  // A water-filled tension crack at the right end of the sliding mass.
+  const SpencerSlice& last = work.slice[n];
+  const int32_t soil = s.base_soil[n];
+  const bool soil_known = soil >= 1 && soil <= kMaxSoils;
+  const float ru = soil_known ? m.soil_pore_pressure_ratio[soil] : 0.0f;
+  const float gamma = soil_known ? m.soil_total_unit_weight[soil] : 0.0f;
+  const float height = s.height[n];
+  const float z = tension_crack_depth(last.cohesion, last.tan_phi, ru, gamma, fos, height);
+  const float water = crack_water_force(z);
+  sweep.force_residual = sweep.side_force[n] - water;
+  sweep.moment_residual = last_moment - (height - 2.0f * z / 3.0f) * water;
+  return std::isfinite(sweep.force_residual) && std::isfinite(sweep.moment_residual);
+}
+
+void fill_thrust_line(ProblemModel& m, const SpencerSweep& sweep) {
+  const SliceTable& s = m.slices;
+  ThrustLine& t = m.thrust;
+  const int32_t n = std::clamp(s.slice_count, 0, kMaxSlices);
+  for (int32_t i = 1; i <= n; ++i) {
+    const float b = s.width[i];
+    const float tan_a = std::tan(s.alpha[i]);
+    t.thrust_x[i] = s.x_mid[i] + 0.5f * b;
+    t.side_height[i] = s.height[i] + (std::tan(s.beta[i]) - tan_a) * 0.5f * b;
+    if (i == n) {
+      // The last side is the surface's right end, where no side force acts.
+      t.thrust_y[i] = s.y_edge[n + 1];
+      t.thrust_ratio[i] = 0.0f;
+      t.side_force[i] = 0.0f;
+      continue;
+    }
+    t.thrust_y[i] = sweep.thrust_y[i];
+    t.thrust_ratio[i] = t.side_height[i] == 0.0f
+                            ? 0.0f
+                            : (t.thrust_y[i] - (s.y_base[i] + tan_a * 0.5f * b)) / t.side_height[i];
+    t.side_force[i] = sweep.side_force[i];
+  }
+}
+
+}  // namespace scarpex

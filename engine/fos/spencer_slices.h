@@ -1,0 +1,55 @@
+// The slice work of Spencer's method: preparing every slice for one side-force angle, and the
+// sweep from left to right that gives the interslice forces and the line of thrust for one
+// trial factor of safety.
+#pragma once
+
+#include <cstdint>
+
+#include "model/problem_model.h"
+
+namespace scarpex {
+
+// Working values of one slice for the current side-force angle.
+struct SpencerSlice {
+  float theta = 0.0f;  // inclination of the force on the slice's right side, radians
+  float sin_theta = 0.0f, cos_theta = 0.0f, tan_theta = 0.0f;
+  float cohesion = 0.0f, tan_phi = 0.0f;
+  float cohesion_force = 0.0f;  // C
+  float known_normal = 0.0f;    // N0: normal force of the known loads
+  float resisting = 0.0f;       // S; set to 0 when the mobilised shear turns negative
+  float tangential = 0.0f;      // T
+  float coupling = 0.0f;        // m = tan(alpha - theta) tan phi
+};
+
+struct SpencerSlices {
+  int32_t count = 0;
+  Table<SpencerSlice, kMaxSlices> slice{};
+  // Reinforcement components R1 (towards +x) and R2 (downwards) of each slice. They depend on
+  // the surface alone, so they are found once per surface, at the first preparation.
+  bool reinforcement_found = false;
+  Table<float, kMaxSlices> reinforcement_r1{}, reinforcement_r2{};
+};
+
+// The outcome of one sweep.
+struct SpencerSweep {
+  float force_residual = 0.0f;
+  float moment_residual = 0.0f;
+  Table<float, kMaxSlices> side_force{};  // E on the right side of each slice
+  Table<float, kMaxSlices> thrust_y{};    // elevation of the line of thrust there
+};
+
+// Fills `work` for the side-force angle `theta` (radians), writes the base stresses of the
+// slice table for the trial factor `fos`, and raises `misleading_limit` to the largest -m.
+// The slice table must hold 1 to kMaxSlices slices; `work` must be new for each surface, as
+// it keeps the reinforcement components found at its first preparation.
+void prepare_slices(ProblemModel& m, float theta, float fos, SpencerSlices& work,
+                    float& misleading_limit);
+
+// Sweeps the slices with the trial factor `fos`. False when the sweep breaks down (a trial
+// of 0, a slice whose m-theta is 0, or a value that is not finite): the trial has no result.
+bool sweep_slices(const ProblemModel& m, SpencerSlices& work, float fos, SpencerSweep& sweep);
+
+// The line-of-thrust table of the model from a sweep.
+void fill_thrust_line(ProblemModel& m, const SpencerSweep& sweep);
+
+}  // namespace scarpex
