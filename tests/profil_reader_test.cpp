@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <ostream>
 #include <string>
 
 #include "model/command_readers.h"
@@ -119,6 +120,11 @@ struct PairCase {
   float j[4];
   bool in_order;
 };
+
+// Names the case in test listings (the default would print the raw bytes, padding included).
+void PrintTo(const PairCase& c, std::ostream* os) {
+  *os << c.name;
+}
 
 class ProfilPairOrder : public ::testing::TestWithParam<PairCase> {};
 

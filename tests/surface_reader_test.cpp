@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <ostream>
 #include <string>
 
 #include "model/command_readers.h"
@@ -50,6 +51,10 @@ struct EndCase {
   bool sf05;
   bool sf06;
 };
+
+void PrintTo(const EndCase& c, std::ostream* os) {
+  *os << "first " << c.first << " last " << c.last;
+}
 
 class SurfaceEnds : public ::testing::TestWithParam<EndCase> {};
 
