@@ -9,6 +9,7 @@
 namespace scarpex {
 namespace {
 
+using testing::count_of;
 using testing::make_reader_engine;
 
 float real_from(Engine& e) {
@@ -25,14 +26,6 @@ int32_t int_from(Engine& e) {
 
 bool aborted(const Engine& e) {
   return e.model.stop_code == 2;
-}
-
-int count_of(const std::string& text, const std::string& what) {
-  int count = 0;
-  for (std::size_t at = text.find(what); at != std::string::npos; at = text.find(what, at + 1)) {
-    ++count;
-  }
-  return count;
 }
 
 TEST(DataReader, FieldsSeparatedByOneBlankShareALine) {

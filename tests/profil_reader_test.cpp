@@ -10,13 +10,8 @@
 namespace scarpex {
 namespace {
 
+using testing::count_of;
 using testing::make_reader_engine;
-
-int count_of(const std::string& text, const std::string& what) {
-  int count = 0;
-  for (auto at = text.find(what); at != std::string::npos; at = text.find(what, at + 1)) ++count;
-  return count;
-}
 
 // Runs PROFIL on the given counts and boundary lines, after a title line.
 std::unique_ptr<Engine> profile(const std::string& counts_and_boundaries) {

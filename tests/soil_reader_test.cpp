@@ -8,13 +8,8 @@
 namespace scarpex {
 namespace {
 
+using testing::count_of;
 using testing::make_reader_engine;
-
-int count_of(const std::string& text, const std::string& what) {
-  int count = 0;
-  for (auto at = text.find(what); at != std::string::npos; at = text.find(what, at + 1)) ++count;
-  return count;
-}
 
 // Three soil types; the second varies with depth.
 constexpr const char* kThreeTypes =

@@ -9,13 +9,8 @@
 namespace scarpex {
 namespace {
 
+using testing::count_of;
 using testing::make_reader_engine;
-
-int count_of(const std::string& text, const std::string& what) {
-  int count = 0;
-  for (auto at = text.find(what); at != std::string::npos; at = text.find(what, at + 1)) ++count;
-  return count;
-}
 
 // A ground surface from x = 10 to x = 50 over two top boundaries.
 std::unique_ptr<Engine> surface_engine(const std::string& lines, int32_t bishop = 0) {

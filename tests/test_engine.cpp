@@ -88,4 +88,10 @@ std::string read_text_file(const std::string& path) {
   return content.str();
 }
 
+int count_of(const std::string& text, const std::string& what) {
+  int count = 0;
+  for (auto at = text.find(what); at != std::string::npos; at = text.find(what, at + 1)) ++count;
+  return count;
+}
+
 }  // namespace scarpex::testing

@@ -34,4 +34,7 @@ std::string standard_header();
 
 std::string read_text_file(const std::string& path);
 
+// How many times `what` occurs in `text`.
+int count_of(const std::string& text, const std::string& what);
+
 }  // namespace scarpex::testing
