@@ -22,7 +22,7 @@ std::string right_justify(const std::string& field, int32_t width) {
 
 class Parser {
  public:
-  explicit Parser(std::string_view spec) : s_(spec) {}
+  explicit Parser(std::string_view text) : s_(text) {}
 
   std::vector<FortranFormat::Item> parse(int32_t& reversion_start) {
     skip_separators();
@@ -319,13 +319,13 @@ class FortranFormat::Writer {
   int32_t scale_ = 0;
 };
 
-FortranFormat::FortranFormat(std::string_view spec) {
-  parse(spec);
+FortranFormat::FortranFormat(std::string_view text) {
+  parse(text);
 }
 
-void FortranFormat::parse(std::string_view spec) {
+void FortranFormat::parse(std::string_view text) {
   int32_t reversion = -1;
-  items_ = Parser(spec).parse(reversion);
+  items_ = Parser(text).parse(reversion);
   reversion_start_ = reversion;
 }
 

@@ -35,8 +35,8 @@ struct FmtValue {
 
 class FortranFormat {
  public:
-  // `spec` is the whole format, with its outer parentheses, e.g. "(10X,'Load',I3)".
-  explicit FortranFormat(std::string_view spec);
+  // `text` is the whole format, with its outer parentheses, e.g. "(10X,'Load',I3)".
+  explicit FortranFormat(std::string_view text);
 
   // Writes the values as one output statement; every statement starts a new line.
   void write(TextSink& out, std::span<const FmtValue> values) const;
@@ -56,7 +56,7 @@ class FortranFormat {
 
  private:
   class Writer;
-  void parse(std::string_view spec);
+  void parse(std::string_view text);
   std::vector<Item> items_;
   int32_t reversion_start_ = 0;  // first item of the group format control reverts to
 };
