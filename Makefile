@@ -7,7 +7,7 @@ JOBS       ?= 2
 EXAMPLE    ?= examples/layered_slope.dat
 SUDO       := $(shell [ "$$(id -u)" = "0" ] || echo sudo)
 
-.PHONY: all build run test sanitize-test deps format clean
+.PHONY: all build run test sanitize-test bench deps format clean
 
 all: build
 
@@ -35,6 +35,10 @@ sanitize-test: deps
 	@cmake -S . -B $(ASAN_BUILD) -DCMAKE_BUILD_TYPE=Debug -DSCARPEX_SANITIZE=ON >/dev/null
 	@cmake --build $(ASAN_BUILD) -j $(JOBS)
 	ASAN_OPTIONS=detect_leaks=0 ctest --test-dir $(ASAN_BUILD) --output-on-failure -j $(JOBS)
+
+bench: build
+	@cmake --build $(BUILD) --target scarpex_bench -j $(JOBS)
+	./$(BUILD)/scarpex_bench
 
 format:
 	clang-format -i $$(git ls-files '*.cpp' '*.h')

@@ -1,5 +1,6 @@
 #include "output/fortran_format.h"
 
+#include <algorithm>
 #include <cctype>
 #include <charconv>
 #include <cmath>
@@ -10,15 +11,6 @@
 namespace scarpex {
 
 namespace {
-
-std::string asterisks(int32_t width) {
-  return std::string(static_cast<std::size_t>(width), '*');
-}
-
-std::string right_justify(const std::string& field, int32_t width) {
-  if (static_cast<int32_t>(field.size()) > width) return asterisks(width);
-  return std::string(static_cast<std::size_t>(width) - field.size(), ' ') + field;
-}
 
 class Parser {
  public:
@@ -154,71 +146,132 @@ class Parser {
 
 }  // namespace
 
-std::string format_int(int32_t value, int32_t width, int32_t min_digits) {
+namespace {
+
+// A field is built in a small buffer, then written right-justified in its width, or as
+// asterisks when it does not fit. Building it in place keeps the writer free of allocation.
+struct Field {
+  static constexpr int32_t kCapacity = 128;
+  char text[kCapacity];
+  int32_t length = 0;  // -1: the value cannot be shown (asterisks)
+};
+
+void render_int(Field& f, int32_t value, int32_t min_digits) {
+  char digits[16];
   int64_t magnitude = std::llabs(static_cast<int64_t>(value));
-  std::string digits = (min_digits == 0 && value == 0) ? std::string() : std::to_string(magnitude);
-  if (min_digits > 0 && static_cast<int32_t>(digits.size()) < min_digits) {
-    digits.insert(0, static_cast<std::size_t>(min_digits) - digits.size(), '0');
+  auto result = std::to_chars(digits, digits + sizeof digits, magnitude);
+  auto count = static_cast<int32_t>(result.ptr - digits);
+  if (min_digits == 0 && value == 0) count = 0;  // Iw.0 writes a zero as blanks
+  int32_t zeros = std::max(0, std::min(min_digits, Field::kCapacity - 2) - count);
+  char* out = f.text;
+  if (value < 0) *out++ = '-';
+  out = std::fill_n(out, zeros, '0');
+  out = std::copy_n(digits, count, out);
+  f.length = static_cast<int32_t>(out - f.text);
+}
+
+void render_fixed(Field& f, float value, int32_t width, int32_t decimals) {
+  f.length = -1;
+  if (!std::isfinite(value)) return;
+  char* end = f.text + Field::kCapacity - 1;
+  auto result =
+      std::to_chars(f.text, end, static_cast<double>(value), std::chars_format::fixed, decimals);
+  if (result.ec != std::errc()) return;
+  char* out = result.ptr;
+  if (decimals == 0) *out++ = '.';  // Fw.0 ends with the decimal point
+  f.length = static_cast<int32_t>(out - f.text);
+  // The zero before the decimal point is optional: it is written only when the field has room.
+  if (f.length > width) {
+    int32_t zero = f.text[0] == '-' ? 1 : 0;
+    if (f.length > zero + 1 && f.text[zero] == '0' && f.text[zero + 1] == '.') {
+      std::copy(f.text + zero + 1, f.text + f.length, f.text + zero);
+      --f.length;
+    }
   }
-  if (value < 0) digits.insert(0, 1, '-');
-  return right_justify(digits, width);
+}
+
+// Ew.d: with scale factor 1 one non-zero digit stands before the point (1PEw.d); with 0 the
+// mantissa is 0.ddd. The exponent has two digits after its sign, three (without the E) beyond.
+void render_exp(Field& f, float value, int32_t width, int32_t decimals, int32_t scale) {
+  f.length = -1;
+  if (!std::isfinite(value)) return;
+  int32_t significant = scale >= 1 ? decimals + 1 : decimals;
+  if (significant < 1 || significant > 64) return;
+  char digits[Field::kCapacity];
+  auto result = std::to_chars(digits, digits + sizeof digits, static_cast<double>(value),
+                              std::chars_format::scientific, significant - 1);
+  if (result.ec != std::errc()) return;
+  std::string_view text(digits, static_cast<std::size_t>(result.ptr - digits));
+  std::size_t e_pos = text.find('e');
+  int32_t exponent = 0;
+  std::from_chars(text.data() + e_pos + (text[e_pos + 1] == '+' ? 2 : 1), result.ptr, exponent);
+  bool negative = text[0] == '-';
+  std::string_view mantissa = text.substr(negative ? 1 : 0, e_pos - (negative ? 1 : 0));
+  bool zero = value == 0.0f;
+  if (zero) {
+    exponent = 0;
+  } else if (scale < 1) {
+    exponent += 1;
+  }
+  char* out = f.text;
+  if (negative) *out++ = '-';
+  if (scale < 1) {
+    *out++ = '0';
+    *out++ = '.';
+  }
+  for (char c : mantissa) {
+    if (c == '.') continue;
+    *out++ = c;
+    if (scale >= 1 && out - f.text == (negative ? 2 : 1)) *out++ = '.';
+  }
+  int32_t magnitude = std::abs(exponent);
+  if (magnitude <= 99) *out++ = 'E';
+  *out++ = exponent < 0 ? '-' : '+';
+  if (magnitude > 99) *out++ = static_cast<char>('0' + magnitude / 100);
+  *out++ = static_cast<char>('0' + magnitude / 10 % 10);
+  *out++ = static_cast<char>('0' + magnitude % 10);
+  f.length = static_cast<int32_t>(out - f.text);
+  if (scale < 1 && f.length > width) {  // the leading zero of 0.ddd is optional
+    int32_t at = negative ? 1 : 0;
+    std::copy(f.text + at + 1, f.text + f.length, f.text + at);
+    --f.length;
+  }
+}
+
+void write_field(TextSink& out, const Field& f, int32_t width) {
+  if (f.length < 0 || f.length > width) {
+    out.write_repeated('*', static_cast<std::size_t>(width));
+    return;
+  }
+  out.write_repeated(' ', static_cast<std::size_t>(width - f.length));
+  out.write(std::string_view(f.text, static_cast<std::size_t>(f.length)));
+}
+
+std::string field_text(const Field& f, int32_t width) {
+  TextSink sink;
+  sink.use_memory();
+  write_field(sink, f, width);
+  return sink.text();
+}
+
+}  // namespace
+
+std::string format_int(int32_t value, int32_t width, int32_t min_digits) {
+  Field f;
+  render_int(f, value, min_digits);
+  return field_text(f, width);
 }
 
 std::string format_fixed(float value, int32_t width, int32_t decimals) {
-  if (!std::isfinite(value)) return asterisks(width);
-  char buffer[80];
-  int length = std::snprintf(buffer, sizeof buffer, "%.*f", decimals, static_cast<double>(value));
-  if (length < 0 || length >= static_cast<int>(sizeof buffer)) return asterisks(width);
-  std::string field(buffer, static_cast<std::size_t>(length));
-  if (decimals == 0) field.push_back('.');
-  // The zero before the decimal point is optional: it is written only when the field has room.
-  if (static_cast<int32_t>(field.size()) > width) {
-    std::size_t zero = field[0] == '-' ? 1 : 0;
-    if (field.size() > zero + 1 && field[zero] == '0' && field[zero + 1] == '.')
-      field.erase(zero, 1);
-  }
-  return right_justify(field, width);
+  Field f;
+  render_fixed(f, value, width, decimals);
+  return field_text(f, width);
 }
 
 std::string format_exp(float value, int32_t width, int32_t decimals, int32_t scale) {
-  if (!std::isfinite(value)) return asterisks(width);
-  // With scale factor 1 one digit stands before the point; with 0 the mantissa is 0.ddd.
-  int32_t significant = scale >= 1 ? decimals + 1 : decimals;
-  if (significant < 1) return asterisks(width);
-  char buffer[64];
-  std::snprintf(buffer, sizeof buffer, "%.*E", significant - 1, static_cast<double>(value));
-  std::string text(buffer);
-  std::size_t e_pos = text.find('E');
-  std::string mantissa = text.substr(0, e_pos);
-  int32_t exponent = std::atoi(text.c_str() + e_pos + 1);
-  bool negative = mantissa[0] == '-';
-  if (negative) mantissa.erase(0, 1);
-  std::string digits;
-  for (char c : mantissa) {
-    if (c != '.') digits.push_back(c);
-  }
-  bool zero = value == 0.0f;
-  std::string body;
-  if (scale >= 1) {
-    body = digits.substr(0, 1) + "." + digits.substr(1);
-  } else {
-    body = "0." + digits;
-    if (!zero) exponent += 1;
-  }
-  if (zero) exponent = 0;
-  char exp_text[16];
-  int32_t magnitude = std::abs(exponent);
-  if (magnitude <= 99) {
-    std::snprintf(exp_text, sizeof exp_text, "E%c%02d", exponent < 0 ? '-' : '+', magnitude);
-  } else {
-    std::snprintf(exp_text, sizeof exp_text, "%c%03d", exponent < 0 ? '-' : '+', magnitude);
-  }
-  std::string field = (negative ? "-" : "") + body + exp_text;
-  if (scale < 1 && static_cast<int32_t>(field.size()) > width) {
-    std::size_t zero_at = negative ? 1 : 0;
-    field.erase(zero_at, 1);  // the leading zero of 0.ddd is optional
-  }
-  return right_justify(field, width);
+  Field f;
+  render_exp(f, value, width, decimals, scale);
+  return field_text(f, width);
 }
 
 // Executes a parsed format against one output list.
@@ -248,8 +301,7 @@ class FortranFormat::Writer {
   std::size_t consumed() const { return next_; }
 
   void end_record() {
-    out_.line(line_);
-    line_.clear();
+    out_.end_line();
     pending_blanks_ = 0;
   }
 
@@ -259,7 +311,8 @@ class FortranFormat::Writer {
   bool run_simple(const Item& item) {
     switch (item.type) {
       case Item::Type::kText:
-        put(item.text);
+        flush_blanks();
+        out_.write(item.text);
         return true;
       case Item::Type::kSkip:
         pending_blanks_ += item.width;
@@ -273,48 +326,67 @@ class FortranFormat::Writer {
       default:
         for (int32_t r = 0; r < item.repeat; ++r) {
           if (!values_left()) return false;
-          put(edit(item, values_[next_++]));
+          flush_blanks();
+          edit(item, values_[next_++]);
         }
         return true;
     }
   }
 
-  std::string edit(const Item& item, const FmtValue& value) const {
+  void edit(const Item& item, const FmtValue& value) {
     using Kind = FmtValue::Kind;
     int32_t width = item.width;
+    Field field;
     switch (item.type) {
       case Item::Type::kInt:
-        if (value.kind != Kind::kInt) return asterisks(width);
-        return format_int(value.int_value, width, item.digits);
+        if (value.kind == Kind::kInt)
+          render_int(field, value.int_value, item.digits);
+        else
+          field.length = -1;
+        return write_field(out_, field, width);
       case Item::Type::kFixed:
       case Item::Type::kExp: {
-        if (value.kind == Kind::kText) return asterisks(width);
+        if (value.kind == Kind::kText) {
+          field.length = -1;
+          return write_field(out_, field, width);
+        }
         float v = value.kind == Kind::kInt ? static_cast<float>(value.int_value) : value.real_value;
-        return item.type == Item::Type::kFixed ? format_fixed(v, width, item.digits)
-                                               : format_exp(v, width, item.digits, scale_);
+        if (item.type == Item::Type::kFixed)
+          render_fixed(field, v, width, item.digits);
+        else
+          render_exp(field, v, width, item.digits, scale_);
+        return write_field(out_, field, width);
       }
-      default: {  // A
-        if (value.kind != Kind::kText) return asterisks(width < 0 ? 1 : width);
-        std::string_view text = value.text;
-        if (width < 0) return std::string(text);
-        if (static_cast<int32_t>(text.size()) >= width) return std::string(text.substr(0, width));
-        return std::string(static_cast<std::size_t>(width) - text.size(), ' ') + std::string(text);
-      }
+      default:  // A
+        return edit_text(value, width);
     }
   }
 
+  // Aw takes the leftmost w characters of a longer text and right-justifies a shorter one;
+  // a bare A writes the whole text.
+  void edit_text(const FmtValue& value, int32_t width) {
+    if (value.kind != FmtValue::Kind::kText) {
+      out_.write_repeated('*', static_cast<std::size_t>(width < 0 ? 1 : width));
+      return;
+    }
+    std::string_view text = value.text;
+    if (width < 0) return out_.write(text);
+    auto w = static_cast<std::size_t>(width);
+    if (text.size() >= w) return out_.write(text.substr(0, w));
+    out_.write_repeated(' ', w - text.size());
+    out_.write(text);
+  }
+
   // Blanks skipped by X are written only when something follows them on the line.
-  void put(std::string_view text) {
-    if (pending_blanks_ > 0) line_.append(static_cast<std::size_t>(pending_blanks_), ' ');
+  void flush_blanks() {
+    if (pending_blanks_ > 0) out_.write_repeated(' ', static_cast<std::size_t>(pending_blanks_));
     pending_blanks_ = 0;
-    line_.append(text);
   }
 
   const std::vector<Item>& items_;
   TextSink& out_;
   std::span<const FmtValue> values_;
   std::size_t next_ = 0;
-  std::string line_;
   int32_t pending_blanks_ = 0;
   int32_t scale_ = 0;
 };

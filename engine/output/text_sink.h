@@ -25,6 +25,7 @@ class TextSink {
 
   void write(std::string_view text);
   void write(char c) { buffer_.push_back(c); }
+  void write_repeated(char c, std::size_t count) { buffer_.append(count, c); }
   void end_line() {
     buffer_.push_back('\n');
     if (buffer_.size() >= kFlushThreshold && !memory_) flush();
