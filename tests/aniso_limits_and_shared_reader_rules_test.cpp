@@ -11,19 +11,10 @@
 namespace scarpex {
 namespace {
 
+using testing::error_lines;
 using testing::make_reader_engine;
 
 // Every error line of the report, from its code on.
-std::vector<std::string> error_lines(const std::string& report) {
-  static const std::string kMark = "****  ERROR - ";
-  std::vector<std::string> lines;
-  for (auto at = report.find(kMark); at != std::string::npos; at = report.find(kMark, at + 1)) {
-    auto start = at + kMark.size();
-    lines.push_back(report.substr(start, report.find('\n', start) - start));
-  }
-  return lines;
-}
-
 // An engine with three soil types and a ground surface of one boundary, (0, 5) to (10, 5).
 std::unique_ptr<Engine> soil_engine(const std::string& lines) {
   auto e = make_reader_engine(lines);

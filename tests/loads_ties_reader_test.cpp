@@ -11,16 +11,7 @@
 namespace scarpex {
 namespace {
 
-// Every error line of the report, from its code on ("LD04  ****     Load  1").
-std::vector<std::string> error_lines(const std::string& report) {
-  static const std::string kMark = "****  ERROR - ";
-  std::vector<std::string> lines;
-  for (auto at = report.find(kMark); at != std::string::npos; at = report.find(kMark, at + 1)) {
-    auto start = at + kMark.size();
-    lines.push_back(report.substr(start, report.find('\n', start) - start));
-  }
-  return lines;
-}
+using testing::error_lines;
 
 // An engine whose profile holds the given boundaries, the first `top` forming the ground.
 std::unique_ptr<Engine> engine_on(const std::vector<std::vector<float>>& boundaries, int32_t top,

@@ -94,4 +94,14 @@ int count_of(const std::string& text, const std::string& what) {
   return count;
 }
 
+std::vector<std::string> error_lines(const std::string& report) {
+  static const std::string kMark = "****  ERROR - ";
+  std::vector<std::string> lines;
+  for (auto at = report.find(kMark); at != std::string::npos; at = report.find(kMark, at + 1)) {
+    auto start = at + kMark.size();
+    lines.push_back(report.substr(start, report.find('\n', start) - start));
+  }
+  return lines;
+}
+
 }  // namespace scarpex::testing

@@ -4,6 +4,7 @@
 
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "run/engine.h"
 
@@ -36,5 +37,8 @@ std::string read_text_file(const std::string& path);
 
 // How many times `what` occurs in `text`.
 int count_of(const std::string& text, const std::string& what);
+
+// Every error line of a report, from its code on ("LD04  ****     Load  1").
+std::vector<std::string> error_lines(const std::string& report);
 
 }  // namespace scarpex::testing
