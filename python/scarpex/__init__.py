@@ -1,0 +1,1 @@
+from .problem import *  # noqa: F401,F403
