@@ -1,1 +1,75 @@
-from .problem import *  # noqa: F401,F403
+"""Scarpex from Python: build a slope, write its input file, run the engine, read the
+results, and study the uncertainty of the soil properties.
+
+    from scarpex import *
+    problem = Problem.create(Profile(...), [Soil(...)], SpecifiedSurface(points, bishop=True))
+    results = run(problem)
+    print(results.factor_of_safety, results.outcome)
+"""
+
+from .datalines import InputFormatError, format_real
+from .montecarlo import (
+    LogNormal,
+    MonteCarloResult,
+    Normal,
+    SoilProperty,
+    Uniform,
+    apply_sample,
+    monte_carlo,
+)
+from .problem import (
+    Analysis,
+    Anisotropy,
+    AnisotropyEntry,
+    Block2Search,
+    BlockSearch,
+    Boundary,
+    Box,
+    Circle2Search,
+    CircleSearch,
+    Command,
+    Controls,
+    DepthVariation,
+    DirectionRange,
+    Earthquake,
+    Execute,
+    Frame,
+    LimitBoundary,
+    Limits,
+    Load,
+    Loads,
+    PiezometricSurface,
+    Problem,
+    Profile,
+    RandomSearch,
+    Reinforcement,
+    ReinforcementLayer,
+    ReinforcementPoint,
+    SpecifiedSurface,
+    Spencer,
+    Soil,
+    SoilChange,
+    SoilChanges,
+    Soils,
+    Tie,
+    Ties,
+    Toggle,
+    Units,
+    Water,
+)
+from .results import (
+    AnalysisResult,
+    Circle,
+    Results,
+    ResultsFormatError,
+    RunFailed,
+    SliceRow,
+    SliceTable,
+    Surface,
+)
+from .runner import HostError, find_host, host_capabilities, run, run_many
+from .validation import ProblemError
+
+__version__ = "2025.0"
+
+__all__ = [name for name in dir() if not name.startswith("_")]

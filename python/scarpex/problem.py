@@ -692,7 +692,8 @@ def _read_anisotropy(reader: DataLineReader) -> Command:
         switch = reader.integer(f"entry {i} bottom switch")
         ranges = _read_ranges(reader, f"entry {i}")
         bottom = _read_ranges(reader, f"entry {i} bottom") if switch > 0 else None
-        entries.append(AnisotropyEntry(soil, ranges, bottom, switch if switch > 0 else None))
+        # A switch of 1 is what an entry with bottom ranges writes; only other values are kept.
+        entries.append(AnisotropyEntry(soil, ranges, bottom, switch if switch > 1 else None))
     return Anisotropy(entries)
 
 
