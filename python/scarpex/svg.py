@@ -91,7 +91,7 @@ def histogram_svg(
     def sy(c: float) -> float:
         return top + plot_h - c / top_count * plot_h
 
-    body = [f'<text x="{width / 2}" y="22" text-anchor="middle" {_FONT} font-size="15">'
+    body = [f'<text x="{width / 2}" y="22" text-anchor="middle" font-family="sans-serif" font-size="15">'
             f"{escape(title)}</text>"]
     bin_w = (high - low) / bins
     for i, c in enumerate(counts):
@@ -181,7 +181,7 @@ def results_svg(results, width: int = 800) -> str:
         "surface": 'stroke="#e39b3b" stroke-width="1"',
         "surface critical": 'stroke="#c0392b" stroke-width="3"',
     }
-    body = [f'<text x="{width / 2}" y="20" text-anchor="middle" {_FONT} font-size="14">'
+    body = [f'<text x="{width / 2}" y="20" text-anchor="middle" font-family="sans-serif" font-size="14">'
             f"{escape(results.title)}</text>"]
     for kind, pts in user:
         d = " ".join(f"{'M' if i == 0 else 'L'}{sx(x):.2f},{sy(y):.2f}" for i, (x, y) in enumerate(pts)

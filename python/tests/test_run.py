@@ -1,0 +1,80 @@
+"""run() end to end through the scarpex host and its JSON results."""
+
+import re
+
+import pytest
+from test_input_files import layered_problem
+
+from scarpex import Circle2Search, HostError, Problem, Spencer, run, run_many
+from conftest import EXAMPLES, TEST_DATA
+
+
+def reported_factor(results):
+    """The factor of safety as the engine's report prints it, read here independently."""
+    with open(results.files.report) as report:
+        found = re.findall(r"Factor Of Safety For The Preceding Specified Surface =\s+([\d.]+)",
+                           report.read())
+    return float(found[-1])
+
+
+def test_a_specified_circle_gives_the_reports_factor_and_slice_table(json_host, tmp_path):
+    results = run(layered_problem(), tmp_path)
+    assert results.completed and results.error_codes == []
+    assert results.method == "Modified Bishop" and results.status == "converged"
+    assert results.factor_of_safety == reported_factor(results)
+    assert len(results.slices) > 10 and results.line_of_thrust is None
+    assert results.critical_surface.points[0] == (11.144, 20.0)
+    assert (tmp_path / "problem.dat").read_text() == layered_problem().to_input()
+
+
+def test_spencers_method_adds_theta_and_the_line_of_thrust(json_host, tmp_path):
+    problem = layered_problem()
+    problem.commands.insert(3, Spencer(10.0))
+    results = run(problem, tmp_path, pictures=True)
+    assert results.method == "Spencer" and results.theta is not None
+    assert len(results.line_of_thrust.points) == len(results.slices) + 1
+    assert "<svg" in results.host_svg and "html" in results.host_html.lower()
+
+
+def test_an_aborted_run_returns_its_outcome_and_error_codes(json_host):
+    text = (TEST_DATA / "whole_reinf_janbu_rf09" / "input.dat").read_text()
+    results = run(text)
+    assert results.aborted and "RF09" in results.error_codes
+    assert results.factor_of_safety is None
+
+
+def test_text_that_the_engine_refuses_comes_back_aborted_not_as_an_exception(json_host):
+    results = run((TEST_DATA / "run_fr06_real_without_point" / "input.dat").read_text())
+    assert results.aborted and "FR06" in results.error_codes
+
+
+def test_a_missing_host_is_a_host_error(tmp_path):
+    with pytest.raises(HostError, match="no scarpex host"):
+        run(layered_problem(), host=tmp_path / "scarpex")
+
+
+def test_many_runs_come_back_in_order(json_host, tmp_path):
+    problems = []
+    for cohesion in (5.0, 15.0, 25.0):
+        p = layered_problem()
+        p.soils.soils[0].cohesion = cohesion
+        problems.append(p)
+    problems.insert(1, (TEST_DATA / "whole_reinf_janbu_rf09" / "input.dat").read_text())
+    results = run_many(problems, tmp_path, jobs=2)
+    assert [r.outcome for r in results] == ["completed", "aborted", "completed", "completed"]
+    factors = [results[i].factor_of_safety for i in (0, 2, 3)]
+    assert factors == sorted(factors) and factors[0] < factors[2]
+
+
+def test_a_circular_search_finds_a_circle_no_worse_than_the_given_one(json_host, tmp_path):
+    given = run(layered_problem()).factor_of_safety
+    search = Circle2Search(10, 10, 5.0, 15.0, 40.0, 60.0, 0.0, 2.0)
+    results = run(layered_problem(search), tmp_path)
+    if results.not_available:
+        pytest.skip(f"the engine answers: {results.not_available}")
+    assert results.completed and results.trial_count >= 1
+    best = results.critical_surface
+    assert best.circle is not None and best.factor_of_safety == results.factor_of_safety
+    assert results.factor_of_safety <= given + 0.2
+    assert Problem.from_input((tmp_path / "problem.dat").read_text()).analysis == search
+    assert (EXAMPLES / "layered_slope.dat").is_file()
