@@ -7,6 +7,7 @@ results as JSON, which `Results` gives types.
 
 from __future__ import annotations
 
+import json
 import os
 import shutil
 import subprocess
@@ -203,7 +204,7 @@ def _run_many_in(texts: list[str], folder: Path, host: Path, jobs: int,
     inputs.mkdir(exist_ok=True)
     for name, text in zip(names, texts):
         (inputs / f"{name}.dat").write_text(text)
-    found: dict[str, Results] = {}
+    found: dict[str, Optional[Results]] = {}
     if "batch" in host_capabilities(host):
         found = _batch(names, inputs, folder / "runs", host, jobs, timeout)
     # Whatever the batch runner did not give back (or all, without one) runs on its own.
@@ -220,13 +221,13 @@ def _run_many_in(texts: list[str], folder: Path, host: Path, jobs: int,
             (folder / "runs" / name).mkdir(parents=True, exist_ok=True)
         with ThreadPoolExecutor(max_workers=jobs) as pool:
             for name, results in pool.map(single, missing):
-                if results is not None:
-                    found[name] = results
+                found[name] = results
     return [found.get(n) for n in names]
 
 
 def _batch(names: list[str], inputs: Path, out: Path, host: Path, jobs: int,
-           timeout: Optional[float]) -> dict[str, Results]:
+           timeout: Optional[float]) -> dict[str, Optional[Results]]:
+    """The runs the batch runner reported, by name (None: it reported the run as failed)."""
     out.mkdir(exist_ok=True)
     jsonl = out / "results.jsonl"
     _remove(jsonl)
@@ -237,25 +238,27 @@ def _batch(names: list[str], inputs: Path, out: Path, host: Path, jobs: int,
                        stdin=subprocess.DEVNULL)
     except subprocess.TimeoutExpired:
         return {}
-    found: dict[str, Results] = {}
+    # Each line: {"input", "folder", "outcome", "exit_status", "message", "results"}, with
+    # results null for a run that failed or crashed (it is not tried again).
+    found: dict[str, Optional[Results]] = {}
     if jsonl.is_file():
         for line in _lines(jsonl):
             try:
-                results = Results.from_json(line)
-            except ResultsFormatError:
+                entry = json.loads(line)
+                name = Path(str(entry.get("input", ""))).stem
+                document = entry.get("results")
+                found[name] = None if document is None else Results.from_dict(document)
+            except (ValueError, AttributeError):
                 continue
-            name = Path(results.files.input).stem
-            if name in names:
-                found[name] = results
     # Each run folder also holds its own result.json.
     for name in names:
         single = out / name / "result.json"
-        if name not in found and single.is_file():
+        if found.get(name) is None and single.is_file():
             try:
                 found[name] = Results.from_json(single.read_text())
             except ResultsFormatError:
                 pass
-    return found
+    return {name: found[name] for name in names if name in found}
 
 
 def _lines(path: Path) -> Iterable[str]:
