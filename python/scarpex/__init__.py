@@ -7,6 +7,8 @@ results, and study the uncertainty of the soil properties.
     print(results.factor_of_safety, results.outcome)
 """
 
+import sys
+
 from .datalines import InputFormatError, format_real
 from .montecarlo import (
     LogNormal,
@@ -72,4 +74,7 @@ from .validation import ProblemError
 
 __version__ = "2025.0"
 
-__all__ = [name for name in dir() if not name.startswith("_")]
+# Everything above but the submodules, so that `from scarpex import *` cannot shadow names
+# such as `problem` or `results` in the caller's code.
+__all__ = [name for name, value in dict(globals()).items()
+           if not name.startswith("_") and not isinstance(value, type(sys))]

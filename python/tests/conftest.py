@@ -3,7 +3,6 @@
 The host is found through SCARPEX_HOST (set by the CTest test to the host just built), else
 build/scarpex of the repository."""
 
-import os
 import sys
 from pathlib import Path
 
