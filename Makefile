@@ -14,7 +14,8 @@ all: build
 deps:
 	@if ! command -v cmake >/dev/null || ! command -v g++ >/dev/null || \
 	    ! command -v nm >/dev/null || [ ! -f /usr/include/gtest/gtest.h ] || \
-	    ! /usr/bin/python3 -c 'import pytest, numpy, setuptools, ensurepip' 2>/dev/null; then \
+	    ! dpkg -s python3-pytest python3-numpy python3-setuptools python3-venv python3-pip \
+	      >/dev/null 2>&1; then \
 	  echo "Installing build tools: cmake g++ make binutils libgtest-dev python3 pytest numpy"; \
 	  $(SUDO) apt-get update -qq && \
 	  DEBIAN_FRONTEND=noninteractive $(SUDO) apt-get install -y -qq --no-install-recommends \

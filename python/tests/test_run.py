@@ -91,3 +91,19 @@ def test_without_the_batch_runner_each_problem_runs_in_a_process_of_its_own(
     assert results[0].factor_of_safety < results[1].factor_of_safety
     assert not (tmp_path / "runs" / "results.jsonl").exists()
     assert (tmp_path / "runs" / "run0002" / "run0002.out").is_file()
+
+
+def test_the_example_script_prints_and_draws_the_critical_circle(json_host, tmp_path):
+    import subprocess
+    import sys
+    import xml.etree.ElementTree as ET
+
+    script = EXAMPLES / "python" / "layered_search.py"
+    done = subprocess.run([sys.executable, str(script), str(tmp_path)], capture_output=True,
+                          text=True, timeout=300)
+    if "Not Available" in done.stdout:
+        pytest.skip(done.stdout.strip())
+    assert done.returncode == 0, done.stdout + done.stderr
+    assert re.search(r"Critical circle: centre x = [\d.]+, y = [\d.]+, radius [\d.]+ m", done.stdout)
+    picture = ET.parse(tmp_path / "layered_search.svg").getroot()
+    assert any(e.get("class") == "surface critical" for e in picture.iter())
