@@ -46,6 +46,8 @@ def format_real(value: float, item: str = "value") -> str:
         text += "."
     if text.endswith(".0"):
         text = text[:-1]
+    if len(text) > LINE_WIDTH:
+        raise ValueError(f"{item}: {value!r} needs more than the {LINE_WIDTH} columns of a line")
     return text
 
 

@@ -34,10 +34,10 @@ def test_reals_always_carry_a_point_and_never_an_exponent(value, text):
     assert float(text) == value
 
 
-@pytest.mark.parametrize("bad", [math.nan, math.inf, -math.inf])
+@pytest.mark.parametrize("bad", [math.nan, math.inf, -math.inf, 1e300, 1e-300])
 def test_non_finite_reals_are_refused_naming_the_item(bad):
     with pytest.raises(ValueError, match="SOIL type 1 cohesion"):
-        format_real(bad, "SOIL type 1 cohesion")
+        format_real(bad, "SOIL type 1 cohesion")  # beyond 80 columns, or no number at all
 
 
 def test_integers_take_no_sign_and_must_be_integers():
