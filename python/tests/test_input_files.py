@@ -191,3 +191,13 @@ def test_a_problem_with_a_search_is_validated_against_its_ground():
     search = Circle2Search(5, 20, 5.0, 15.0, 40.0, 80.0, 0.0, 2.0)
     with pytest.raises(ProblemError, match=r"CIRCL2 \(command 4\) term_x_right"):
         layered_problem(search).validate()
+
+
+def test_blank_lines_between_commands_and_text_after_a_commands_data_are_not_read():
+    text = (EXAMPLES / "layered_slope.dat").read_text()
+    loose = (text.replace("SOIL\n", "\n      ignored after six blanks\nSOIL   soil types\n")
+             .replace("70. 25.\n", "70. 25.  a note the reader never sees\n"))
+    assert Problem.from_input(loose) == Problem.from_input(text)
+    with pytest.raises(InputFormatError, match="line 22: illegal command '8.'"):
+        # One value too many: the engine takes the extra line for a command word.
+        Problem.from_input(text.replace("70. 25.\n", "70. 25.\n8.\n"))
