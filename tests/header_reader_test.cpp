@@ -1,6 +1,6 @@
 // The header of the input data file: list-directed values (repeat counts, nulls, a slash),
 // the forms of a real, and a reading that does not depend on the host's locale.
-#include "run/header_reader.h"
+#include "input/header_reader.h"
 
 #include <gtest/gtest.h>
 
