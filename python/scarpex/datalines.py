@@ -10,8 +10,9 @@ read differently: free format, values separated by blanks or commas.
 from __future__ import annotations
 
 import math
+import re
 from dataclasses import dataclass
-from typing import Iterable, Sequence
+from typing import Optional, Sequence
 
 LINE_WIDTH = 80
 
@@ -122,7 +123,7 @@ class InputLines:
             text = text[:-1]
         raw = text.split("\n") if text else []
         clean = [line[:-1] if line.endswith("\r") else line for line in raw]
-        return cls([line.replace("\t", " ") for line in clean])
+        return cls(clean)  # a tab is a character like any other, not a blank
 
     def next_line(self) -> tuple[int, str] | None:
         if self.position >= len(self.lines):
@@ -198,28 +199,76 @@ class DataLineReader:
         return float(f"{sign}{whole or '0'}.{fraction or '0'}")
 
 
+# A header item given as null (two commas in a row, `r*` alone, or after a slash): the engine
+# leaves the item as it was.
+NULL = None
+
+
 def read_free_format(source: InputLines, count: int, parse, names: Sequence[str]) -> list:
-    """One group of the header: `count` values over as many lines as needed."""
+    """One group of the header, read as list-directed input: `count` items over as many
+    lines as needed, separated by blanks (a tab counts as one) or a comma with optional
+    blanks around it. Two commas in a row (or a comma opening the group) give a null item,
+    `r*value` stands for r equal values and `r*` for r nulls, and a slash ends the group,
+    leaving the rest null. What is left of the last line is not read."""
     values: list = []
-    while len(values) < count:
-        nxt = source.next_line()
-        if nxt is None:
-            raise InputFormatError(f"header: the file ends before {names[len(values)]}")
-        number, text = nxt
-        for token in text.replace(",", " ").split():
-            if len(values) == count:
-                break  # what is left of the line after a group is not read
-            try:
-                values.append(parse(token))
-            except ValueError:
-                raise InputFormatError(
-                    f"header: {names[len(values)]} {token!r} cannot be read", number
-                ) from None
+    items = _list_directed_items(source)
+    for name in names[:count]:
+        kind, text, number = next(items)
+        if kind == "end of file":
+            raise InputFormatError(f"header: the file ends before {name}")
+        if kind == "end of group":
+            values += [NULL] * (count - len(values))
+            break
+        if kind == "null":
+            values.append(NULL)
+            continue
+        try:
+            values.append(parse(text))
+        except ValueError:
+            raise InputFormatError(f"header: {name} {text!r} cannot be read", number) from None
     return values
 
 
+def _list_directed_items(source: InputLines):
+    line, number, pos = None, 0, 0
+    comma_open = True  # a comma (or the group's start) with no value after it yet
+    while True:
+        if line is None or pos >= len(line):
+            nxt = source.next_line()
+            if nxt is None:
+                while True:
+                    yield "end of file", "", number
+            number, line, pos = nxt[0], nxt[1], 0
+            continue
+        c = line[pos]
+        if c in " \t":
+            pos += 1
+        elif c == ",":
+            pos += 1
+            if comma_open:
+                yield "null", "", number
+            comma_open = True
+        elif c == "/":
+            while True:
+                yield "end of group", "", number
+        else:
+            comma_open = False
+            end = pos
+            while end < len(line) and line[end] not in " \t,/":
+                end += 1
+            token, pos = line[pos:end], end
+            head, star, tail = token.partition("*")
+            if star and head.isdigit() and head.isascii() and int(head) > 0:
+                kind = "value" if tail else "null"
+                for _ in range(int(head)):
+                    yield kind, tail, number
+            else:
+                yield "value", token, number
+
+
 def parse_header_integer(token: str) -> int:
-    if token.strip("+-0123456789"):
+    digits = token[1:] if token[:1] in ("+", "-") else token
+    if not (digits.isdigit() and digits.isascii()):
         raise ValueError(token)
     value = int(token)
     if not -(2**31) <= value <= MAX_INTEGER:
@@ -227,28 +276,46 @@ def parse_header_integer(token: str) -> int:
     return value
 
 
+_HEADER_REAL = re.compile(r"([+-]?)(\d*\.?\d*)(?:[EeDd]([+-]?\d+)|([+-]\d+))?")
+FLOAT_MAX = 3.4028234663852886e38
+
+
 def parse_header_real(token: str) -> float:
-    if token.strip("+-.0123456789EeDd"):
+    """A list-directed real: a sign, digits with or without one point, and an exponent
+    written with E or D, or as a sign alone (1.5D2, 1.5E+2 and 1.5+2 are all 150)."""
+    match = _HEADER_REAL.fullmatch(token)
+    if not match or not any(c.isdigit() for c in match.group(2)) or not token.isascii():
         raise ValueError(token)
-    value = float(token.replace("D", "E").replace("d", "e"))
-    if not math.isfinite(value):
+    exponent = match.group(3) or match.group(4) or "0"
+    value = float(f"{match.group(1)}{match.group(2)}e{exponent}")
+    if not abs(value) <= FLOAT_MAX:
         raise ValueError(token)
     return value
 
 
-def header_real(value: float, item: str) -> str:
-    """A header real: free format, written like a data-line real."""
-    return format_real(value, item)
+def header_real(value: Optional[float], item: str) -> str:
+    """A header real, written like a data-line real; "" for a null item."""
+    return "" if value is NULL else format_real(value, item)
 
 
-def header_integer(value: int, item: str) -> str:
+def header_integer(value: Optional[int], item: str) -> str:
+    if value is NULL:
+        return ""
     if isinstance(value, bool) or not isinstance(value, int):
         raise TypeError(f"{item}: an integer is needed, got {value!r}")
     return str(value)
 
 
-def join_lines(lines: Iterable[str]) -> str:
-    return "".join(line + "\n" for line in lines)
+def header_group_lines(fields: Sequence[str]) -> list[str]:
+    """The lines of a header group. Null items need commas: inside the group two commas in a
+    row, at its end a slash, which leaves the rest of the group as it was."""
+    if all(fields):
+        return pack_fields(list(fields))
+    last = max((i for i, f in enumerate(fields) if f), default=-1)
+    text = ",".join(fields[: last + 1]) + ("/" if last + 1 < len(fields) else "")
+    if len(text) > LINE_WIDTH:
+        raise ValueError("a header group with null items must fit one line")
+    return [text]
 
 
 __all__ = [

@@ -19,6 +19,7 @@ from .datalines import (
     InputLines,
     format_integer,
     format_real,
+    header_group_lines,
     header_integer,
     header_real,
     pack_fields,
@@ -97,7 +98,8 @@ class Command:
 
 @dataclass
 class Controls:
-    """The first header group: iteration limits, reinforcement treatment, tolerances."""
+    """The first header group: iteration limits, reinforcement treatment, tolerances. An
+    item of None is written as a null value, which leaves the engine's value as it was."""
 
     iteration_limit: int = 50
     spencer_outer_limit: int = 50
@@ -129,7 +131,8 @@ class Controls:
 
 @dataclass
 class Frame:
-    """The second header group: mirror flag, plot values and the display frame."""
+    """The second header group: mirror flag, plot values and the display frame (None: a
+    null value, as for Controls)."""
 
     mirror: int = 0  # 1 when the problem is stored mirrored
     plot_value_1: int = 0
@@ -155,7 +158,7 @@ class Frame:
 
 def _header_lines(controls: Controls, frame: Frame) -> list[str]:
     def group(record, names, fmt) -> list[str]:
-        return pack_fields([fmt(getattr(record, n), n) for n in names])
+        return header_group_lines([fmt(getattr(record, n), n) for n in names])
 
     return (
         [controls.keyword]

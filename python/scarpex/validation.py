@@ -87,12 +87,13 @@ def _not_negative(value: float, item: str) -> None:
 
 
 def _controls(c: p.Controls) -> None:
+    # None is a null item: the engine keeps the value it holds.
     for name in p.Controls.INTEGER_NAMES:
-        _count(getattr(c, name), f"header {name}", 0, 2**31 - 1)
-    for name in ("iteration_limit", "spencer_outer_limit", "spencer_inner_limit"):
-        _count(getattr(c, name), f"header {name}", 1, 2**31 - 1)
+        if getattr(c, name) is not None:
+            _count(getattr(c, name), f"header {name}", 0, 2**31 - 1)
     for name in p.Controls.REAL_NAMES:
-        if _finite(getattr(c, name), f"header {name}") <= 0:
+        value = getattr(c, name)
+        if value is not None and _finite(value, f"header {name}") <= 0:
             raise ProblemError(f"header {name}", "a tolerance must be above 0")
 
 

@@ -201,3 +201,16 @@ def test_blank_lines_between_commands_and_text_after_a_commands_data_are_not_rea
     with pytest.raises(InputFormatError, match="line 22: illegal command '8.'"):
         # One value too many: the engine takes the extra line for a command word.
         Problem.from_input(text.replace("70. 25.\n", "70. 25.\n8.\n"))
+
+
+@pytest.mark.parametrize("header, written", [
+    ("50,,50,0,0,1\n0.0001 3*0.001", "50,,50,0,0,1\n0.0001 0.001 0.001 0.001"),
+    (",50 50 2* 1\n1.5+2/", ",50,50,,,1\n150./"),  # 2* and the slash leave items as they were
+    ("50 50 50 0 0 1\n1D-4, 0.001\t0.001 , 0.001 /", "50 50 50 0 0 1\n0.0001 0.001 0.001 0.001"),
+])
+def test_header_groups_are_list_directed_and_null_items_stay_null(header, written):
+    text = (EXAMPLES / "layered_slope.dat").read_text()
+    text = text.replace("50 50 50 0 0 1\n0.0001 0.001 0.001 0.001", header)
+    problem = Problem.from_input(text)
+    assert problem.to_input().startswith("HEADER\n" + written + "\n")
+    assert Problem.from_input(problem.to_input()) == problem
