@@ -36,6 +36,18 @@ class TextSink {
   }
   void flush();
 
+  // Direct writing, for the formatter: room for `count` more characters at the end of the
+  // text, which the caller fills and then closes with commit_tail at the end of what it wrote.
+  char* reserve_tail(std::size_t count) {
+    const std::size_t used = buffer_.size();
+    buffer_.resize(used + count);
+    return buffer_.data() + used;
+  }
+  void commit_tail(const char* end) {
+    buffer_.resize(static_cast<std::size_t>(end - buffer_.data()));
+    if (buffer_.size() >= kFlushThreshold && !memory_) flush();
+  }
+
   // Everything written so far, for a memory sink.
   const std::string& text() const { return buffer_; }
 
