@@ -43,29 +43,28 @@ constexpr char kDigitPairs[] =
     "40414243444546474849505152535455565758596061626364656667686970717273747576777879"
     "8081828384858687888990919293949596979899";
 
-// Writes the last `count` decimal digits of `value`, zero-padded, ending just before `end`.
-void put_digits_backward(char* end, uint64_t value, int32_t count) {
+// Writes the last `count` decimal digits of `value`, zero-padded, ending just before `end`,
+// and returns what is left of the value in front of them.
+template <typename Unsigned>
+Unsigned put_digits_backward(char* end, Unsigned value, int32_t count) {
   while (count >= 2) {
     const auto pair = static_cast<std::size_t>(value % 100) * 2;
     value /= 100;
     end -= 2;
-    end[0] = kDigitPairs[pair];
-    end[1] = kDigitPairs[pair + 1];
+    std::memcpy(end, kDigitPairs + pair, 2);
     count -= 2;
   }
-  if (count == 1) end[-1] = static_cast<char>('0' + value % 10);
+  if (count == 1) {
+    end[-1] = static_cast<char>('0' + value % 10);
+    value /= 10;
+  }
+  return value;
 }
 
+// The number of decimal digits of a value (1 for 0).
 int32_t decimal_length(uint64_t value) {
-  int32_t n = 1;
-  while (n < 20 && value >= kPow10[static_cast<std::size_t>(n)]) ++n;
-  return n;
-}
-
-char* put_blanks(char* out, int32_t count) {
-  if (count <= 0) return out;
-  std::memset(out, ' ', static_cast<std::size_t>(count));
-  return out + count;
+  const auto guess = static_cast<int32_t>((std::bit_width(value | 1) * 1233) >> 12);
+  return guess + ((value | 1) >= kPow10[static_cast<std::size_t>(guess)] ? 1 : 0);
 }
 
 // The significand and binary exponent of a finite float: |value| = significand * 2^exponent.
@@ -86,6 +85,26 @@ BinaryValue decompose(float value) {
 // two 64-bit integers. False when those integers would not fit (the caller then takes the
 // general path).
 bool scaled_round(uint32_t significand, int32_t exponent, int32_t power, uint64_t& result) {
+  constexpr int32_t kSmallPower = 16;  // a 24-bit significand times 5^16 stays below 2^62
+  if (power >= 0 && power <= kSmallPower) {
+    const uint64_t product = significand * kPow5[static_cast<std::size_t>(power)];
+    const int32_t twos = exponent + power;
+    if (twos >= 0) {
+      if (static_cast<int32_t>(std::bit_width(product)) + twos > 63) return false;
+      result = product << twos;
+      return true;
+    }
+    const int32_t shift = -twos;
+    if (shift > 62) {  // below one half
+      result = 0;
+      return true;
+    }
+    const uint64_t remainder = product & ((uint64_t{1} << shift) - 1);
+    const uint64_t half = uint64_t{1} << (shift - 1);
+    result = product >> shift;
+    if (remainder > half || (remainder == half && (result & 1) != 0)) ++result;
+    return true;
+  }
   uint64_t numerator = significand;
   uint64_t denominator = 1;
   if (power > 27 || power < -27) return false;
@@ -225,13 +244,12 @@ bool significant_digits(float magnitude, int32_t significant, Significand& out) 
   const uint64_t limit = kPow10[static_cast<std::size_t>(significant)];
   uint64_t digits = 0;
   if (!scaled_round(v.significand, v.exponent, significant - 1 - exponent, digits)) return false;
+  // Too many digits: the estimate was one low, or the rounding carried into the next power of
+  // ten. One more pass settles both: a low estimate means the value lies just above a power of
+  // ten (below twice it), far from the next carry.
   if (digits >= limit) {
     ++exponent;
     if (!scaled_round(v.significand, v.exponent, significant - 1 - exponent, digits)) return false;
-  }
-  if (digits >= limit) {  // rounded up to the next power of ten
-    digits /= 10;
-    ++exponent;
   }
   out = {digits, exponent};
   return true;
@@ -248,8 +266,8 @@ char* put_asterisks(char* out, int32_t width) {
 char* put_int_field(char* out, int32_t value, int32_t width, int32_t min_digits) {
   constexpr int32_t kMaxZeros = FieldText::kCapacity - 2;
   const bool negative = value < 0;
-  const uint64_t magnitude =
-      negative ? uint64_t{0} - static_cast<uint64_t>(int64_t{value}) : static_cast<uint64_t>(value);
+  const uint32_t magnitude =
+      negative ? 0u - static_cast<uint32_t>(value) : static_cast<uint32_t>(value);
   int32_t count = decimal_length(magnitude);
   if (min_digits == 0 && value == 0) count = 0;  // Iw.0 writes a zero as blanks
   const int32_t digits = std::max(count, std::min(min_digits, kMaxZeros));
@@ -280,25 +298,23 @@ char* put_fixed_field(char* out, float value, int32_t width, int32_t decimals) {
     general_fixed(f, value, width, decimals);
     return put_field_text(out, f, width);
   }
-  const uint64_t unit = kPow10[static_cast<std::size_t>(decimals)];
-  const uint64_t integer_part = scaled / unit;
+  // Written from the right end of the field: the decimals, the point, the integer part.
+  char* end = out + width;
+  const uint64_t integer_part = put_digits_backward(end, scaled, decimals);
   const int32_t integer_digits = decimal_length(integer_part);
   int32_t length = (negative ? 1 : 0) + integer_digits + 1 + decimals;
-  bool zero_shown = true;
-  if (length > width && integer_part == 0) {  // the zero before the point is optional
-    zero_shown = false;
-    --length;
-  }
+  const bool zero_dropped = length > width && integer_part == 0;  // that zero is optional
+  if (zero_dropped) --length;
   if (length > width) return put_asterisks(out, width);
-  out = put_blanks(out, width - length);
-  if (negative) *out++ = '-';
-  if (zero_shown) {
-    put_digits_backward(out + integer_digits, integer_part, integer_digits);
-    out += integer_digits;
+  char* at = end - decimals - 1;
+  *at = '.';
+  if (!zero_dropped) {
+    put_digits_backward(at, integer_part, integer_digits);
+    at -= integer_digits;
   }
-  *out++ = '.';
-  put_digits_backward(out + decimals, scaled % unit, decimals);
-  return out + decimals;
+  if (negative) *--at = '-';
+  put_blanks(out, static_cast<int32_t>(at - out));
+  return end;
 }
 
 char* put_exp_field(char* out, float value, int32_t width, int32_t decimals, int32_t scale) {
@@ -314,8 +330,7 @@ char* put_exp_field(char* out, float value, int32_t width, int32_t decimals, int
   }
   int32_t exponent = s.exponent;
   if (scale < 1 && value != 0.0f) exponent += 1;  // 0.ddd: the point moves one place left
-  const int32_t magnitude = std::abs(exponent);
-  constexpr int32_t kExponentLength = 4;  // E+dd, or +ddd beyond 99
+  constexpr int32_t kExponentLength = 4;          // E+dd, or +ddd beyond 99
   const bool leading_digit = scale >= 1;
   int32_t length = (negative ? 1 : 0) + significant + 1 + kExponentLength;
   bool zero_shown = false;
@@ -324,25 +339,34 @@ char* put_exp_field(char* out, float value, int32_t width, int32_t decimals, int
     if (zero_shown) ++length;
   }
   if (length > width) return put_asterisks(out, width);
-  out = put_blanks(out, width - length);
-  if (negative) *out++ = '-';
-  if (leading_digit) {
-    put_digits_backward(out + significant + 1, s.digits, significant - 1);
-    *out = static_cast<char>('0' + s.digits / kPow10[static_cast<std::size_t>(significant - 1)]);
-    out[1] = '.';
-    out += significant + 1;
+  // Written from the right end of the field: the exponent, the digits, the point.
+  char* end = out + width;
+  const uint32_t magnitude =
+      exponent < 0 ? static_cast<uint32_t>(-exponent) : static_cast<uint32_t>(exponent);
+  char* at = end - kExponentLength;
+  if (magnitude > 99) {
+    at[0] = exponent < 0 ? '-' : '+';
+    put_digits_backward(end, magnitude, 3);
   } else {
-    if (zero_shown) *out++ = '0';
-    *out++ = '.';
-    put_digits_backward(out + significant, s.digits, significant);
-    out += significant;
+    at[0] = 'E';
+    at[1] = exponent < 0 ? '-' : '+';
+    put_digits_backward(end, magnitude, 2);
   }
-  if (magnitude <= 99) *out++ = 'E';
-  *out++ = exponent < 0 ? '-' : '+';
-  if (magnitude > 99) *out++ = static_cast<char>('0' + magnitude / 100);
-  *out++ = static_cast<char>('0' + magnitude / 10 % 10);
-  *out++ = static_cast<char>('0' + magnitude % 10);
-  return out;
+  const auto digits = static_cast<uint32_t>(s.digits);
+  if (leading_digit) {
+    const uint32_t first = put_digits_backward(at, digits, significant - 1);
+    at -= significant - 1;
+    *--at = '.';
+    *--at = static_cast<char>('0' + first);
+  } else {
+    put_digits_backward(at, digits, significant);
+    at -= significant;
+    *--at = '.';
+    if (zero_shown) *--at = '0';
+  }
+  if (negative) *--at = '-';
+  put_blanks(out, static_cast<int32_t>(at - out));
+  return end;
 }
 
 }  // namespace scarpex

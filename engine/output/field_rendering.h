@@ -9,6 +9,7 @@
 #pragma once
 
 #include <cstdint>
+#include <cstring>
 
 namespace scarpex {
 
@@ -23,6 +24,28 @@ char* put_fixed_field(char* out, float value, int32_t width, int32_t decimals);
 // with 0 the mantissa is 0.ddd (its zero optional). The exponent has two digits after its
 // sign behind an E, or three digits after the sign without the E beyond 99.
 char* put_exp_field(char* out, float value, int32_t width, int32_t decimals, int32_t scale);
+
+// `count` blanks (none when count is 0 or less). Short runs, the usual case, are written as two
+// overlapping stores rather than through a call.
+inline char* put_blanks(char* out, int32_t count) {
+  static constexpr char kBlanks[] = "        ";
+  if (count >= 8) {
+    if (count > 16) {
+      std::memset(out, ' ', static_cast<std::size_t>(count));
+    } else {
+      std::memcpy(out, kBlanks, 8);
+      std::memcpy(out + count - 8, kBlanks, 8);
+    }
+  } else if (count >= 4) {
+    std::memcpy(out, kBlanks, 4);
+    std::memcpy(out + count - 4, kBlanks, 4);
+  } else if (count > 0) {
+    out[0] = ' ';
+    out[count / 2] = ' ';
+    out[count - 1] = ' ';
+  }
+  return count > 0 ? out + count : out;
+}
 
 // Asterisks across the whole field.
 char* put_asterisks(char* out, int32_t width);

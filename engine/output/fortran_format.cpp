@@ -350,11 +350,8 @@ class FortranFormat::Writer {
   // Makes room for the pending blanks and `count` characters after them, and writes the blanks.
   void room_after_blanks(std::size_t count) {
     room(static_cast<std::size_t>(pending_blanks_) + count);
-    if (pending_blanks_ > 0) {
-      std::memset(pos_, ' ', static_cast<std::size_t>(pending_blanks_));
-      pos_ += pending_blanks_;
-      pending_blanks_ = 0;
-    }
+    pos_ = put_blanks(pos_, pending_blanks_);
+    pending_blanks_ = 0;
   }
 
   void room(std::size_t count) {
