@@ -272,7 +272,8 @@ class Unroller {
   uint32_t reversion_end_ = 0;
 };
 
-// The most characters one pass over the steps writes, bare A texts apart.
+// The most characters one pass over the steps writes, bare A texts apart, with the line end
+// that follows it.
 std::size_t pass_bound(const std::vector<Step>& steps) {
   std::size_t bound = 1;  // the line end of the record
   for (const Step& step : steps) {
@@ -299,6 +300,8 @@ std::size_t pass_bound(const std::vector<Step>& steps) {
 }  // namespace
 
 // Runs the steps against one output list, writing into room reserved at the end of the sink.
+// Room for a whole pass over the steps is reserved before the pass, so that only the texts of
+// bare A fields, whose length the format does not fix, need a check of their own.
 class FortranFormat::Writer {
  public:
   Writer(const FortranFormat& format, TextSink& out, std::span<const FmtValue> values)
@@ -315,7 +318,9 @@ class FortranFormat::Writer {
       switch (step.type) {
         case Step::Type::kText:
           pending_blanks_ += step.blanks;
-          put_text(std::string_view(format_.texts_.data() + step.text_begin, step.text_length));
+          flush_blanks();
+          std::memcpy(pos_, format_.texts_.data() + step.text_begin, step.text_length);
+          pos_ += step.text_length;
           break;
         case Step::Type::kSkip:
           pending_blanks_ += step.width;
@@ -339,40 +344,32 @@ class FortranFormat::Writer {
   std::size_t consumed() const { return next_; }
 
   void end_record() {
-    room(1);
     *pos_++ = '\n';
     pending_blanks_ = 0;
+  }
+
+  // Room for `count` more characters.
+  void room(std::size_t count) {
+    if (static_cast<std::size_t>(limit_ - pos_) >= count) return;
+    out_.commit_tail(pos_);
+    pos_ = out_.reserve_tail(count);
+    limit_ = pos_ + count;
   }
 
   void finish() { out_.commit_tail(pos_); }
 
  private:
-  // Makes room for the pending blanks and `count` characters after them, and writes the blanks.
-  void room_after_blanks(std::size_t count) {
-    room(static_cast<std::size_t>(pending_blanks_) + count);
+  // Blanks skipped by X are written only when something follows them on the line.
+  void flush_blanks() {
     pos_ = put_blanks(pos_, pending_blanks_);
     pending_blanks_ = 0;
-  }
-
-  void room(std::size_t count) {
-    if (static_cast<std::size_t>(limit_ - pos_) >= count) return;
-    out_.commit_tail(pos_);
-    const std::size_t grown = std::max(count, format_.record_bound_);
-    pos_ = out_.reserve_tail(grown);
-    limit_ = pos_ + grown;
-  }
-
-  void put_text(std::string_view text) {
-    room_after_blanks(text.size());
-    std::memcpy(pos_, text.data(), text.size());
-    pos_ += text.size();
   }
 
   void edit(const Step& step, const FmtValue& value) {
     using Kind = FmtValue::Kind;
     const int32_t width = step.width;
     if (step.type == Step::Type::kAlpha) return edit_text(value, width);
-    room_after_blanks(static_cast<std::size_t>(width));
+    flush_blanks();
     if (step.type == Step::Type::kInt) {
       pos_ = value.kind == Kind::kInt ? put_int_field(pos_, value.int_value, width, step.digits)
                                       : put_asterisks(pos_, width);
@@ -392,15 +389,21 @@ class FortranFormat::Writer {
   // a bare A writes the whole text.
   void edit_text(const FmtValue& value, int32_t width) {
     if (value.kind != FmtValue::Kind::kText) {
-      const int32_t stars = width < 0 ? 1 : width;
-      room_after_blanks(static_cast<std::size_t>(stars));
-      pos_ = put_asterisks(pos_, stars);
+      flush_blanks();
+      pos_ = put_asterisks(pos_, width < 0 ? 1 : width);
       return;
     }
     std::string_view text = value.text;
-    if (width < 0) return put_text(text);
+    if (width < 0) {
+      // The rest of the pass keeps the room it was given.
+      room(static_cast<std::size_t>(pending_blanks_) + text.size() + format_.record_bound_);
+      flush_blanks();
+      std::memcpy(pos_, text.data(), text.size());
+      pos_ += text.size();
+      return;
+    }
     const auto w = static_cast<std::size_t>(width);
-    room_after_blanks(w);
+    flush_blanks();
     if (text.size() >= w) {
       std::memcpy(pos_, text.data(), w);
     } else {
@@ -434,6 +437,7 @@ void FortranFormat::write(TextSink& out, std::span<const FmtValue> values) const
   // group of the outer level (or to the beginning when there is none).
   while (reached_end && writer.values_left()) {
     std::size_t before = writer.consumed();
+    writer.room(record_bound_ + 1);  // this line end, the pass and the last line end
     writer.end_record();
     reached_end = writer.run(reversion_begin_, reversion_end_);
     if (writer.consumed() == before) break;  // a format without data descriptors
