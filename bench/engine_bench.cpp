@@ -14,8 +14,8 @@
 
 #include <unistd.h>
 
+#include "core/fortran_format.h"
 #include "fos/analyse_surface.h"
-#include "output/fortran_format.h"
 #include "output/slice_tables.h"
 #include "run/run_sequence.h"
 

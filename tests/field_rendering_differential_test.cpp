@@ -17,7 +17,7 @@
 #include <string_view>
 #include <vector>
 
-#include "output/field_rendering.h"
+#include "core/field_rendering.h"
 
 namespace scarpex {
 namespace {
