@@ -5,6 +5,7 @@
 #include <bit>
 #include <charconv>
 #include <cmath>
+#include <cstdint>
 #include <cstdlib>
 #include <cstring>
 #include <string_view>
@@ -84,7 +85,10 @@ BinaryValue decompose(float value) {
 // round(significand * 2^exponent * 10^power), ties to even, computed exactly as a quotient of
 // two 64-bit integers. False when those integers would not fit (the caller then takes the
 // general path).
-bool scaled_round(uint32_t significand, int32_t exponent, int32_t power, uint64_t& result) {
+bool general_scaled_round(uint32_t significand, int32_t exponent, int32_t power, uint64_t& result);
+
+[[gnu::always_inline]] inline bool scaled_round(uint32_t significand, int32_t exponent,
+                                                int32_t power, uint64_t& result) {
   constexpr int32_t kSmallPower = 16;  // a 24-bit significand times 5^16 stays below 2^62
   if (power >= 0 && power <= kSmallPower) {
     const uint64_t product = significand * kPow5[static_cast<std::size_t>(power)];
@@ -105,6 +109,31 @@ bool scaled_round(uint32_t significand, int32_t exponent, int32_t power, uint64_
     if (remainder > half || (remainder == half && (result & 1) != 0)) ++result;
     return true;
   }
+  if (power < 0 && power >= -kSmallPower && exponent + power < 0) {
+    // A division: the significand over 5^-power shifted left. When that divisor exceeds the
+    // significand the quotient is 0 or 1; otherwise it fits 32 bits and so does the division.
+    const uint64_t five = kPow5[static_cast<std::size_t>(-power)];
+    const int32_t shift = -(exponent + power);
+    if (static_cast<int32_t>(std::bit_width(five)) + shift <= 62) {
+      const uint64_t divisor = five << shift;
+      if (divisor <= UINT32_MAX) {
+        const auto d = static_cast<uint32_t>(divisor);
+        const uint32_t quotient = significand / d;
+        const uint64_t twice_remainder = 2 * uint64_t{significand % d};
+        result = quotient;
+        if (twice_remainder > d || (twice_remainder == d && (quotient & 1) != 0)) ++result;
+      } else {
+        // A quotient below 1: it rounds to 1 above one half, and to 0 at or below it (0 is even).
+        result = 2 * uint64_t{significand} > divisor ? 1 : 0;
+      }
+      return true;
+    }
+  }
+  return general_scaled_round(significand, exponent, power, result);
+}
+
+// The same for any power: the quotient of two 64-bit integers, or false when they overflow.
+bool general_scaled_round(uint32_t significand, int32_t exponent, int32_t power, uint64_t& result) {
   uint64_t numerator = significand;
   uint64_t denominator = 1;
   if (power > 27 || power < -27) return false;
@@ -223,6 +252,20 @@ void general_exp(FieldText& f, float value, int32_t width, int32_t decimals, int
   }
 }
 
+// The general path as whole fields, kept out of line so that the exact paths stay small.
+[[gnu::noinline]] char* put_general_fixed(char* out, float value, int32_t width, int32_t decimals) {
+  FieldText f;
+  general_fixed(f, value, width, decimals);
+  return put_field_text(out, f, width);
+}
+
+[[gnu::noinline]] char* put_general_exp(char* out, float value, int32_t width, int32_t decimals,
+                                        int32_t scale) {
+  FieldText f;
+  general_exp(f, value, width, decimals, scale);
+  return put_field_text(out, f, width);
+}
+
 // ---------------------------------------------------------------------------------------------
 // The decimal digits of an E field: `significant` digits of the value rounded half to even,
 // and the power of ten of the first of them.
@@ -232,7 +275,12 @@ struct Significand {
   int32_t exponent = 0;
 };
 
-bool significant_digits(float magnitude, int32_t significant, Significand& out) {
+// kSignificant > 0 fixes the number of digits when compiled, for the shapes the layouts use;
+// 0 takes it from `significant`.
+template <int32_t kSignificant>
+[[gnu::always_inline]] inline bool significant_digits(float magnitude, int32_t runtime_significant,
+                                                      Significand& out) {
+  const int32_t significant = kSignificant > 0 ? kSignificant : runtime_significant;
   if (magnitude == 0.0f) {
     out = {};
     return true;
@@ -294,9 +342,7 @@ char* put_fixed_field(char* out, float value, int32_t width, int32_t decimals) {
   }
   const BinaryValue v = decompose(magnitude);
   if (!exact || !scaled_round(v.significand, v.exponent, decimals, scaled)) {
-    FieldText f;
-    general_fixed(f, value, width, decimals);
-    return put_field_text(out, f, width);
+    return put_general_fixed(out, value, width, decimals);
   }
   // Written from the right end of the field: the decimals, the point, the integer part.
   char* end = out + width;
@@ -317,16 +363,19 @@ char* put_fixed_field(char* out, float value, int32_t width, int32_t decimals) {
   return end;
 }
 
-char* put_exp_field(char* out, float value, int32_t width, int32_t decimals, int32_t scale) {
-  if (!std::isfinite(value)) return put_asterisks(out, width);
-  const int32_t significant = scale >= 1 ? decimals + 1 : decimals;
-  if (significant < 1) return put_asterisks(out, width);
+namespace {
+
+// An E field of a finite value with `runtime_significant` digits (1 or more), or kSignificant
+// digits when that is above 0.
+template <int32_t kSignificant>
+char* put_exp_digits(char* out, float value, int32_t width, int32_t decimals, int32_t scale,
+                     int32_t runtime_significant) {
+  const int32_t significant = kSignificant > 0 ? kSignificant : runtime_significant;
   const bool negative = std::signbit(value);
   Significand s;
-  if (significant > kMaxExactSignificant || !significant_digits(std::fabs(value), significant, s)) {
-    FieldText f;
-    general_exp(f, value, width, decimals, scale);
-    return put_field_text(out, f, width);
+  if (significant > kMaxExactSignificant ||
+      !significant_digits<kSignificant>(std::fabs(value), significant, s)) {
+    return put_general_exp(out, value, width, decimals, scale);
   }
   int32_t exponent = s.exponent;
   if (scale < 1 && value != 0.0f) exponent += 1;  // 0.ddd: the point moves one place left
@@ -350,7 +399,7 @@ char* put_exp_field(char* out, float value, int32_t width, int32_t decimals, int
   } else {
     at[0] = 'E';
     at[1] = exponent < 0 ? '-' : '+';
-    put_digits_backward(end, magnitude, 2);
+    std::memcpy(at + 2, kDigitPairs + 2 * magnitude, 2);
   }
   const auto digits = static_cast<uint32_t>(s.digits);
   if (leading_digit) {
@@ -367,6 +416,24 @@ char* put_exp_field(char* out, float value, int32_t width, int32_t decimals, int
   if (negative) *--at = '-';
   put_blanks(out, static_cast<int32_t>(at - out));
   return end;
+}
+
+}  // namespace
+
+char* put_exp_field(char* out, float value, int32_t width, int32_t decimals, int32_t scale) {
+  if (!std::isfinite(value)) return put_asterisks(out, width);
+  const int32_t significant = scale >= 1 ? decimals + 1 : decimals;
+  switch (significant) {  // the digits of the layouts' E fields, each compiled on its own
+    case 3:
+      return put_exp_digits<3>(out, value, width, decimals, scale, significant);
+    case 4:
+      return put_exp_digits<4>(out, value, width, decimals, scale, significant);
+    case 5:
+      return put_exp_digits<5>(out, value, width, decimals, scale, significant);
+    default:
+      if (significant < 1) return put_asterisks(out, width);
+      return put_exp_digits<0>(out, value, width, decimals, scale, significant);
+  }
 }
 
 }  // namespace scarpex
