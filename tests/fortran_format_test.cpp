@@ -86,6 +86,7 @@ TEST(FortranFormat, AlphaFieldsCutOrRightJustify) {
   EXPECT_EQ(render("(A6)", {"ab"}), "    ab\n");
   EXPECT_EQ(render("(A2)", {"abcdef"}), "ab\n");
   EXPECT_EQ(render("(A)", {"whole text"}), "whole text\n");
+  EXPECT_EQ(render("(A,'|',A3,'|')", {std::string_view{}, std::string_view{}}), "|   |\n");
 }
 
 TEST(FortranFormat, OutputEndsBeforeTheFirstItemWithoutAValue) {

@@ -398,19 +398,23 @@ class FortranFormat::Writer {
       // The rest of the pass keeps the room it was given.
       room(static_cast<std::size_t>(pending_blanks_) + text.size() + format_.record_bound_);
       flush_blanks();
-      std::memcpy(pos_, text.data(), text.size());
-      pos_ += text.size();
+      pos_ = copy_chars(pos_, text.data(), text.size());
       return;
     }
     const auto w = static_cast<std::size_t>(width);
     flush_blanks();
     if (text.size() >= w) {
-      std::memcpy(pos_, text.data(), w);
+      pos_ = copy_chars(pos_, text.data(), w);
     } else {
       std::memset(pos_, ' ', w - text.size());
-      std::memcpy(pos_ + (w - text.size()), text.data(), text.size());
+      pos_ = copy_chars(pos_ + (w - text.size()), text.data(), text.size());
     }
-    pos_ += w;
+  }
+
+  // An empty text may have no characters at all (a null pointer), which memcpy must not see.
+  static char* copy_chars(char* out, const char* text, std::size_t count) {
+    if (count > 0) std::memcpy(out, text, count);
+    return out + count;
   }
 
   const FortranFormat& format_;
