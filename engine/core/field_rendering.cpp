@@ -327,8 +327,13 @@ char* put_int_field(char* out, int32_t value, int32_t width, int32_t min_digits)
   return out + digits;
 }
 
-char* put_fixed_field(char* out, float value, int32_t width, int32_t decimals) {
-  if (!std::isfinite(value)) return put_asterisks(out, width);
+namespace {
+
+// An F field of a finite value with `runtime_decimals` decimals, or kDecimals when that is above
+// 0 (the decimal counts of the layouts, each compiled on its own).
+template <int32_t kDecimals>
+char* put_fixed_decimals(char* out, float value, int32_t width, int32_t runtime_decimals) {
+  const int32_t decimals = kDecimals > 0 ? kDecimals : runtime_decimals;
   const bool negative = std::signbit(value);
   const float magnitude = std::fabs(value);
   uint64_t scaled = 0;
@@ -361,6 +366,24 @@ char* put_fixed_field(char* out, float value, int32_t width, int32_t decimals) {
   if (negative) *--at = '-';
   put_blanks(out, static_cast<int32_t>(at - out));
   return end;
+}
+
+}  // namespace
+
+char* put_fixed_field(char* out, float value, int32_t width, int32_t decimals) {
+  if (!std::isfinite(value)) return put_asterisks(out, width);
+  switch (decimals) {
+    case 1:
+      return put_fixed_decimals<1>(out, value, width, decimals);
+    case 2:
+      return put_fixed_decimals<2>(out, value, width, decimals);
+    case 3:
+      return put_fixed_decimals<3>(out, value, width, decimals);
+    case 4:
+      return put_fixed_decimals<4>(out, value, width, decimals);
+    default:
+      return put_fixed_decimals<0>(out, value, width, decimals);
+  }
 }
 
 namespace {
