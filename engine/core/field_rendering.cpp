@@ -110,8 +110,8 @@ bool general_scaled_round(uint32_t significand, int32_t exponent, int32_t power,
     return true;
   }
   if (power < 0 && power >= -kSmallPower && exponent + power < 0) {
-    // A division: the significand over 5^-power shifted left. When that divisor exceeds the
-    // significand the quotient is 0 or 1; otherwise it fits 32 bits and so does the division.
+    // A division: the significand over 5^-power shifted left. A divisor beyond 32 bits exceeds
+    // the 24-bit significand, so the quotient is below 1; otherwise a 32-bit division does.
     const uint64_t five = kPow5[static_cast<std::size_t>(-power)];
     const int32_t shift = -(exponent + power);
     if (static_cast<int32_t>(std::bit_width(five)) + shift <= 62) {
