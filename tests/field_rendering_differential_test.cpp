@@ -2,6 +2,7 @@
 // formatter rendered fields before it used exact integer arithmetic), byte for byte, over
 // millions of values: random bit patterns, values on both sides of every kind of rounding
 // boundary, exact ties, and integers at the limits of each width.
+// A further test checks that the shapes cover every numeric field of the engine's layouts.
 // SCARPEX_DIFFERENTIAL_SCALE=n divides the number of values by n; sanitizer builds divide by 20.
 #include <gtest/gtest.h>
 
@@ -11,10 +12,16 @@
 #include <cmath>
 #include <cstdint>
 #include <cstdlib>
+#include <filesystem>
+#include <fstream>
 #include <limits>
 #include <random>
+#include <regex>
+#include <set>
+#include <sstream>
 #include <string>
 #include <string_view>
+#include <tuple>
 #include <vector>
 
 #include "core/field_rendering.h"
@@ -192,6 +199,68 @@ const std::vector<IntShape>& int_shapes() {
       {12, 11},
   };
   return shapes;
+}
+
+// ---------------------------------------------------------------------------------------------
+// The shapes above must cover every numeric field of the engine's layouts: the format texts are
+// collected from the engine's sources (the literals passed to each FortranFormat), so that a
+// new layout with a new shape cannot go untested.
+
+using ShapeKey = std::tuple<char, int32_t, int32_t, int32_t>;  // kind, width, digits, scale
+
+std::string source_text(const std::filesystem::path& path) {
+  std::ifstream file(path, std::ios::binary);
+  std::ostringstream text;
+  text << file.rdbuf();
+  return text.str();
+}
+
+std::set<ShapeKey> layout_shapes() {
+  namespace fs = std::filesystem;
+  const fs::path engine = fs::path(SCARPEX_TEST_DATA) / ".." / ".." / "engine";
+  const std::regex declaration(R"re(FortranFormat\s+\w+\s*\(((?:\s*"(?:[^"\\]|\\.)*")+)\s*\))re");
+  const std::regex literal(R"re("((?:[^"\\]|\\.)*)")re");
+  const std::regex quoted_text("'[^']*'");
+  const std::regex item(R"re((\d*)P|([IFE])(\d+)(?:\.(\d+))?)re");
+  std::set<ShapeKey> shapes;
+  for (const auto& entry : fs::recursive_directory_iterator(engine)) {
+    const std::string extension = entry.path().extension().string();
+    if (extension != ".cpp" && extension != ".h") continue;
+    const std::string source = source_text(entry.path());
+    for (std::sregex_iterator d(source.begin(), source.end(), declaration), end; d != end; ++d) {
+      std::string format;
+      const std::string literals = (*d)[1];
+      for (std::sregex_iterator l(literals.begin(), literals.end(), literal); l != end; ++l) {
+        format += (*l)[1];
+      }
+      format = std::regex_replace(format, quoted_text, "");
+      int32_t scale = 0;
+      for (std::sregex_iterator i(format.begin(), format.end(), item); i != end; ++i) {
+        if ((*i)[2].length() == 0) {
+          scale = (*i)[1].length() == 0 ? 0 : std::stoi((*i)[1]);
+          continue;
+        }
+        const char kind = (*i)[2].str()[0];
+        const int32_t width = std::stoi((*i)[3]);
+        const int32_t digits = (*i)[4].length() == 0 ? -1 : std::stoi((*i)[4]);
+        shapes.insert({kind, width, digits, kind == 'E' ? scale : 0});
+      }
+    }
+  }
+  return shapes;
+}
+
+TEST(FieldRenderingDifferential, TheShapesCoverEveryNumericFieldOfTheLayouts) {
+  std::set<ShapeKey> tested;
+  for (const RealShape& s : real_shapes()) tested.insert({s.kind, s.width, s.decimals, s.scale});
+  for (const IntShape& s : int_shapes()) tested.insert({'I', s.width, s.min_digits, 0});
+  const std::set<ShapeKey> used = layout_shapes();
+  EXPECT_GT(used.size(), 20u);  // the collection found the layouts
+  for (const ShapeKey& shape : used) {
+    EXPECT_TRUE(tested.count(shape) == 1)
+        << "untested field " << std::get<0>(shape) << std::get<1>(shape) << '.'
+        << std::get<2>(shape) << " with scale factor " << std::get<3>(shape);
+  }
 }
 
 std::string rendered(const RealShape& s, float value) {
