@@ -10,6 +10,6 @@
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   std::string text(reinterpret_cast<const char*>(data), size);
   scarpex::fuzzing::run_in_memory(scarpex::fuzzing::standard_names_text(),
-                                   scarpex::fuzzing::cap_run_length(text));
+                                  scarpex::fuzzing::cap_run_length(text));
   return 0;
 }
