@@ -8,7 +8,7 @@
 #include <system_error>
 #include <vector>
 
-#include "output/fortran_format.h"
+#include "core/fortran_format.h"
 
 namespace scarpex {
 

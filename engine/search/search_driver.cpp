@@ -1,6 +1,6 @@
 #include "search/search_driver.h"
 
-#include "run/not_available.h"
+#include "search/not_available.h"
 
 namespace scarpex {
 
