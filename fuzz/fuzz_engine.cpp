@@ -2,7 +2,7 @@
 
 #include <memory>
 
-#include "run/engine.h"
+#include "core/engine.h"
 #include "run/run_sequence.h"
 
 namespace scarpex::fuzzing {

@@ -10,7 +10,7 @@
 #include <new>
 #include <string>
 
-#include "output/text_sink.h"
+#include "core/text_sink.h"
 #include "run/run_files.h"
 #include "run/run_sequence.h"
 #include "test_engine.h"
