@@ -40,11 +40,12 @@ struct SpencerRun {
 // Local non-convergence: no inner result for the current angle. The factor of safety stored is
 // F(1) of the current outer iteration (the last line estimate, or the starting factor before
 // there is one), so that a finite value always stands in slot 0; the surface is discarded by
-// the search or ends the run after EXECUT.
-void fail_locally(SpencerRun& run, int32_t iterations) {
+// the search or ends the run after EXECUT. The trace line names the inner iteration limit,
+// however early the iteration had to stop.
+void fail_locally(SpencerRun& run) {
   ProblemModel& m = run.m;
   m.list[0].fos = run.start_fos;
-  write_local_nonconvergence(run.e, iterations);
+  write_local_nonconvergence(run.e, m.solver_int_controls[3]);
   m.stop_code = kSpencerLocalFailed;
   m.solution_status = kNotConverged;
   if (run.start_fos <= run.misleading_limit && run.report_switch()) {
@@ -146,13 +147,13 @@ void spencer_fos(Engine& e) {
     // A surface without slices, or a starting factor that cannot be divided by, has no sweep.
     if (m.slices.slice_count < 1 || m.slices.slice_count > kMaxSlices || run.start_fos == 0.0f ||
         !std::isfinite(run.start_fos)) {
-      fail_locally(run, 0);
+      fail_locally(run);
       return;
     }
     prepare_slices(m, run.theta, run.start_fos, run.work, run.misleading_limit);
     InnerResult inner = run_inner_iteration(m, run.work, run.start_fos, run.sweep);
     if (!inner.converged) {
-      fail_locally(run, inner.iterations);
+      fail_locally(run);
       return;
     }
     SpencerOuterStep step{run.theta, inner.moment_fos, inner.force_fos};

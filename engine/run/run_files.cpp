@@ -17,6 +17,8 @@ namespace {
 namespace fs = std::filesystem;
 
 constexpr int32_t kNamesLines = 13;
+// The text lines of names.dat are kept to 255 characters (line 4's word may have 256).
+constexpr std::size_t kNamesTextWidth = 255;
 
 std::string_view trim_right(std::string_view text) {
   std::size_t end = text.find_last_not_of(' ');
@@ -89,6 +91,8 @@ bool read_names_lines(const Engine& e, std::vector<std::string>& lines, std::str
   source.open_text(std::move(text));
   std::string line;
   while (static_cast<int32_t>(lines.size()) < kNamesLines && source.next_line(line)) {
+    // Hosts may separate words with tabs; names.dat takes them as blanks.
+    std::replace(line.begin(), line.end(), '\t', ' ');
     lines.push_back(line);
   }
   if (static_cast<int32_t>(lines.size()) < kNamesLines) {
@@ -98,12 +102,16 @@ bool read_names_lines(const Engine& e, std::vector<std::string>& lines, std::str
   return true;
 }
 
+std::string_view text_field(const std::string& line) {
+  return std::string_view(line).substr(0, kNamesTextWidth);
+}
+
 void store_names(ProblemModel& m, const std::vector<std::string>& lines) {
   m.version_text.assign(lines[0]);
-  m.identification_lines[0].assign(lines[1]);
-  m.identification_lines[1].assign(lines[2]);
+  m.identification_lines[0].assign(text_field(lines[1]));
+  m.identification_lines[1].assign(text_field(lines[2]));
   m.identification_lines[2].assign(first_word(lines[3]));
-  m.identification_lines[3].assign(lines[4]);
+  m.identification_lines[3].assign(text_field(lines[4]));
   m.prepared_by.assign(lines[5]);
   for (std::size_t i = 0; i < m.file_names.size(); ++i) m.file_names[i].assign(lines[6 + i]);
 }
