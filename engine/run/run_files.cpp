@@ -46,11 +46,11 @@ std::string first_word(std::string_view line) {
 bool read_regular_file(const std::string& path, std::string& text, std::string& why) {
   std::error_code error;
   fs::file_status status = fs::status(path, error);
-  if (!fs::exists(status)) {
+  if (status.type() == fs::file_type::not_found) {
     why = "it does not exist";
     return false;
   }
-  if (error) {
+  if (error) {  // a folder on the way that may not be searched, for one
     why = error.message();
     return false;
   }
@@ -65,8 +65,9 @@ bool read_regular_file(const std::string& path, std::string& text, std::string& 
   }
   std::array<char, 1 << 16> chunk;
   std::size_t count = 0;
-  while ((count = std::fread(chunk.data(), 1, chunk.size(), file)) > 0)
+  while ((count = std::fread(chunk.data(), 1, chunk.size(), file)) > 0) {
     text.append(chunk.data(), count);
+  }
   bool read_whole = std::ferror(file) == 0;
   if (!read_whole) why = std::error_code(errno, std::generic_category()).message();
   std::fclose(file);
