@@ -1,8 +1,10 @@
 #include "fos/spencer.h"
 
 #include <algorithm>
+#include <array>
 #include <cmath>
 #include <limits>
+#include <span>
 #include <vector>
 
 #include "core/fortran_format.h"
@@ -18,6 +20,35 @@ namespace scarpex {
 
 namespace {
 
+// The completed outer iterations, one entry each. Their number is bounded by the outer limit of
+// the header, which is the user's choice, so they are not a fixed table; the usual few stay in
+// place, and only an unusually long iteration moves them to the heap.
+class OuterSteps {
+ public:
+  void push_back(const SpencerOuterStep& step) {
+    if (count_ < kInPlace) {
+      in_place_[count_++] = step;
+      return;
+    }
+    if (heap_.empty()) heap_.assign(in_place_.begin(), in_place_.end());
+    heap_.push_back(step);
+    ++count_;
+  }
+  std::size_t size() const { return count_; }
+  const SpencerOuterStep& operator[](std::size_t i) const { return all()[i]; }
+  operator std::span<const SpencerOuterStep>() const { return all(); }  // NOLINT: a view
+
+ private:
+  static constexpr std::size_t kInPlace = 8;
+  std::span<const SpencerOuterStep> all() const {
+    if (!heap_.empty()) return heap_;
+    return std::span<const SpencerOuterStep>(in_place_.data(), count_);
+  }
+  std::array<SpencerOuterStep, kInPlace> in_place_{};
+  std::vector<SpencerOuterStep> heap_;
+  std::size_t count_ = 0;
+};
+
 // The working state of one call.
 struct SpencerRun {
   explicit SpencerRun(Engine& engine) : e(engine), m(engine.model) {}
@@ -26,9 +57,7 @@ struct SpencerRun {
   ProblemModel& m;
   SpencerSlices work;
   SpencerSweep sweep;
-  // One entry per completed outer iteration. Its length is bounded by the outer limit of the
-  // header, which is the user's choice, so it is not a fixed table.
-  std::vector<SpencerOuterStep> steps;
+  OuterSteps steps;
   float misleading_limit = 0.0f;  // L: only grows during the call
   float theta = 0.0f;             // theta(k), radians
   float start_fos = 0.0f;         // F(1) of the current outer iteration
