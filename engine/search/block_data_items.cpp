@@ -22,10 +22,10 @@ void write_heading(Engine& e) {
   static const FortranFormat kHeading(
       "('1',/,/,10X,'A Critical Failure Surface Searching Method, Using A Random ',/,"
       "10X,'Technique For Generating Sliding Block Surfaces, Has Been ',/,"
-      "10X,'Specified.',/,/,/)");
+      "10X,'Specified.',/,/)");
   static const FortranFormat kRankine(
       "(10X,'The Active And Passive Portions Of The Sliding Surfaces',/,"
-      "10X,'Are Generated According To The Rankine Theory.',/,/,/)");
+      "10X,'Are Generated According To The Rankine Theory.',/,/)");
   kHeading.write(e.report);
   if (e.model.block2_mode == 1) kRankine.write(e.report);
 }
@@ -151,14 +151,14 @@ void write_box_rows(Engine& e) {
 void write_limits_warning(Engine& e) {
   static const FortranFormat kWarning(
       "(/,/,10X,'WARNING - Limitation Boundaries Have Been Specified,',/,"
-      "20X,'These Are Ignored In This Program Routine.',/,/,/)");
+      "20X,'These Are Ignored In This Program Routine.',/,/)");
   if (e.model.block2_mode == 1 && e.model.limits_active == 1) kWarning.write(e.report);
 }
 
 bool read_counts(Engine& e) {
-  static const FortranFormat kTrials("(8X,I5,' Trial Surfaces Will Be Generated.',/,/,/)");
+  static const FortranFormat kTrials("(8X,I5,' Trial Surfaces Will Be Generated.',/,/)");
   static const FortranFormat kBoxes(
-      "(8X,I3,' Boxes Specified For Generation Of Central Block Base',/,/,/)");
+      "(8X,I3,' Boxes Specified For Generation Of Central Block Base',/,/)");
   ProblemModel& m = e.model;
   if (!read_int(e, m.surfaces_per_point)) return false;
   kTrials.write(e.report, {m.surfaces_per_point});
@@ -177,7 +177,7 @@ bool read_counts(Engine& e) {
 bool read_segment_length(Engine& e) {
   static const FortranFormat kLength(
       "(10X,'Length Of Line Segments For Active And Passive Portions Of',/,"
-      "10X,'Sliding Block Is',F6.1,/,/,/)");
+      "10X,'Sliding Block Is',F6.1,/,/)");
   ProblemModel& m = e.model;
   if (!read_real(e, m.segment_length)) return false;
   kLength.write(e.report, {m.segment_length});

@@ -16,7 +16,7 @@ constexpr int32_t kListedSlots = 10;
 void write_empty_list(Engine& e) {
   static const FortranFormat kText(
       "('1',/,/,10X,'No solution was obtained for ',/,"
-      "10X,'all the Failure Surfaces Examined.',/,/,/)");
+      "10X,'all the Failure Surfaces Examined.',/,/)");
   kText.write(e.report);
 }
 
@@ -24,13 +24,13 @@ void write_heading(Engine& e, int32_t shown) {
   static const FortranFormat kHeading(
       "('1',/,/,10X,'Following Are Displayed The ',I3,' Most Critical Of The Trial',/,"
       "10X,'Failure Surfaces Examined.  They Are Ordered - Most Critical',/,"
-      "10X,'First.',/,/,/)");
+      "10X,'First.',/,/)");
   static const FortranFormat kSpencer(
-      "(10X,'* * Safety Factors Are Calculated By Spencer`s Method * *',/,/,/)");
+      "(10X,'* * Safety Factors Are Calculated By Spencer`s Method * *',/,/)");
   static const FortranFormat kBishop(
-      "(10X,'* * Safety Factors Are Calculated By The Modified Bishop Method * *',/,/,/)");
+      "(10X,'* * Safety Factors Are Calculated By The Modified Bishop Method * *',/,/)");
   static const FortranFormat kJanbu(
-      "(10X,'* * Safety Factors Are Calculated By The Modified Janbu Method * *',/,/,/)");
+      "(10X,'* * Safety Factors Are Calculated By The Modified Janbu Method * *',/,/)");
   kHeading.write(e.report, {shown});
   if (e.model.spencer_method == 1) {
     kSpencer.write(e.report);

@@ -18,10 +18,10 @@ constexpr float kRangeTolerance = 0.001f;
 void write_heading(Engine& e) {
   static const FortranFormat kCircular(
       "('1',/,/,10X,'A Critical Failure Surface Searching Method, Using A Random ',/,"
-      "10X,'Technique For Generating Circular Surfaces, Has Been Specified.',/,/,/)");
+      "10X,'Technique For Generating Circular Surfaces, Has Been Specified.',/,/)");
   static const FortranFormat kIrregular(
       "('1',/,/,10X,'A Critical Failure Surface Searching Method, Using A Random ',/,"
-      "10X,'Technique For Generating Irregular Surfaces, Has Been Specified.',/,/,/)");
+      "10X,'Technique For Generating Irregular Surfaces, Has Been Specified.',/,/)");
   (e.model.circular_search == 1 ? kCircular : kIrregular).write(e.report);
 }
 
@@ -44,7 +44,7 @@ void write_counts(Engine& e) {
 void write_initiation_range(Engine& e, float first, float second) {
   static const FortranFormat kRange(
       "(10X,'Along The Ground Surface Between  X =',F7.2,A,/,"
-      "39X,'and  X =',F7.2,A,/,/,/)");
+      "39X,'and  X =',F7.2,A,/,/)");
   const ProblemModel& m = e.model;
   kRange.write(e.report,
                {to_display_x(m, first), m.length_label, to_display_x(m, second), m.length_label});
@@ -53,7 +53,7 @@ void write_initiation_range(Engine& e, float first, float second) {
 void write_termination_range(Engine& e, float first, float second) {
   static const FortranFormat kRange(
       "(10X,'Each Surface Terminates Between   X =',F8.2,A,/,"
-      "38X,'and   X =',F8.2,A,/,/,/)");
+      "38X,'and   X =',F8.2,A,/,/)");
   const ProblemModel& m = e.model;
   kRange.write(e.report,
                {to_display_x(m, first), m.length_label, to_display_x(m, second), m.length_label});
@@ -93,7 +93,7 @@ bool read_termination_range(Engine& e) {
 bool read_min_elevation(Engine& e) {
   static const FortranFormat kLine(
       "(10X,'Unless Further Limitations Were Imposed, The Minimum Elevation',/,"
-      "10X,'At Which A Surface Extends Is  Y =',F8.2,A,/,/,/)");
+      "10X,'At Which A Surface Extends Is  Y =',F8.2,A,/,/)");
   ProblemModel& m = e.model;
   if (!read_real(e, m.min_elevation)) return false;
   kLine.write(e.report, {to_display_y(m, m.min_elevation), m.length_label});
@@ -103,7 +103,7 @@ bool read_min_elevation(Engine& e) {
 
 bool read_segment_length(Engine& e) {
   static const FortranFormat kLine(
-      "(8X,F7.2,A,' Line Segments Define Each Trial Failure Surface.',/,/,/)");
+      "(8X,F7.2,A,' Line Segments Define Each Trial Failure Surface.',/,/)");
   ProblemModel& m = e.model;
   if (!read_real(e, m.segment_length)) return false;
   kLine.write(e.report, {m.segment_length, m.length_label});
@@ -116,7 +116,7 @@ bool read_angle_restriction(Engine& e, AngleRestriction& restriction) {
   static const FortranFormat kLines(
       "(10X,'Restrictions Have Been Imposed Upon The Angle Of Initiation.',/,"
       "10X,'The Angle Has Been Restricted Between The Angles Of',F6.1,/,"
-      "10X,'And',F6.1,' deg.',/,/,/)");
+      "10X,'And',F6.1,' deg.',/,/)");
   ProblemModel& m = e.model;
   float upper_degrees = 0.0f;
   float lower_degrees = 0.0f;
