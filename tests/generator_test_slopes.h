@@ -80,3 +80,22 @@ inline bool segment_crosses_limit(const ProblemModel& m, int32_t limit, float x1
 }
 
 }  // namespace scarpex::testing
+
+namespace scarpex::testing {
+
+// The same slope and settings for an irregular search.
+inline std::unique_ptr<Engine> irregular_search_engine() {
+  auto e = circle_search_engine();
+  e->model.circular_search = 0;
+  return e;
+}
+
+// A random state whose next draw returns `numerator` / 16384 (numerator odd), while fewer
+// than 4096 values have been drawn.
+inline RandomState state_before(int64_t numerator) {
+  int64_t inverse = 1;
+  while ((inverse * 78125) % 16384 != 1) inverse += 2;
+  return RandomState{(numerator * inverse) % 16384, 0};
+}
+
+}  // namespace scarpex::testing
