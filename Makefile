@@ -4,7 +4,7 @@
 BUILD      ?= build
 ASAN_BUILD ?= build-asan
 JOBS       ?= 2
-EXAMPLE    ?= examples/layered_slope.dat
+EXAMPLE    ?= examples/circle_search.dat
 SUDO       := $(shell [ "$$(id -u)" = "0" ] || echo sudo)
 
 .PHONY: all build run test sanitize-test bench deps format clean
