@@ -37,8 +37,9 @@ sanitize-test: deps
 	ASAN_OPTIONS=detect_leaks=0 ctest --test-dir $(ASAN_BUILD) --output-on-failure -j $(JOBS)
 
 bench: build
-	@cmake --build $(BUILD) --target scarpex_bench -j $(JOBS)
+	@cmake --build $(BUILD) --target scarpex_bench scarpex_search_bench -j $(JOBS)
 	./$(BUILD)/scarpex_bench
+	./$(BUILD)/scarpex_search_bench
 
 format:
 	clang-format -i $$(git ls-files '*.cpp' '*.h')

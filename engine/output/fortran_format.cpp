@@ -419,28 +419,31 @@ void FortranFormat::write(TextSink& out, std::span<const FmtValue> values) const
 }
 
 void write_free_line(TextSink& out, std::initializer_list<FmtValue> values) {
-  std::string line;
+  // Written straight into the sink: the search writes such lines for every trial, and they
+  // must not allocate.
   for (const FmtValue& value : values) {
-    line.push_back(' ');
+    out.write(' ');
+    char buffer[48];
     switch (value.kind) {
-      case FmtValue::Kind::kInt:
-        line += std::to_string(value.int_value);
+      case FmtValue::Kind::kInt: {
+        auto result = std::to_chars(buffer, buffer + sizeof buffer, value.int_value);
+        out.write(std::string_view(buffer, static_cast<std::size_t>(result.ptr - buffer)));
         break;
+      }
       case FmtValue::Kind::kText:
-        line += value.text;
+        out.write(value.text);
         break;
       case FmtValue::Kind::kReal: {
-        char buffer[48];
         auto result = std::to_chars(buffer, buffer + sizeof buffer, value.real_value);
         std::string_view text(buffer, static_cast<std::size_t>(result.ptr - buffer));
-        line += text;
+        out.write(text);
         bool plain_number = text.find_first_of(".eEn") == std::string_view::npos;
-        if (plain_number) line += ".0";  // so that it reads back as a real
+        if (plain_number) out.write(std::string_view(".0"));  // so that it reads back as a real
         break;
       }
     }
   }
-  out.line(line);
+  out.end_line();
 }
 
 }  // namespace scarpex
