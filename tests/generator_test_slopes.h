@@ -99,3 +99,36 @@ inline RandomState state_before(int64_t numerator) {
 }
 
 }  // namespace scarpex::testing
+
+namespace scarpex::testing {
+
+struct Box {
+  float x_left, y_left, x_right, y_right, height;
+};
+
+inline void set_boxes(ProblemModel& m, const std::vector<Box>& boxes) {
+  m.box_count = static_cast<int32_t>(boxes.size());
+  for (std::size_t i = 0; i < boxes.size(); ++i) {
+    std::size_t k = i + 1;
+    m.box_x_left[k] = boxes[i].x_left;
+    m.box_y_left[k] = boxes[i].y_left;
+    m.box_x_right[k] = boxes[i].x_right;
+    m.box_y_right[k] = boxes[i].y_right;
+    m.box_height[k] = boxes[i].height;
+  }
+}
+
+// A block search on the slope of circle_search_engine with two boxes under its face.
+inline std::unique_ptr<Engine> block_search_engine(bool rankine = false) {
+  auto e = circle_search_engine();
+  ProblemModel& m = e->model;
+  m.circular_search = 0;
+  m.block_search = 1;
+  m.block2_mode = rankine ? 1 : 0;
+  m.failed_generation_count = 0;
+  e->report.use_memory();
+  set_boxes(m, {{12, 6, 22, 6, 2}, {28, 8, 38, 10, 2}});
+  return e;
+}
+
+}  // namespace scarpex::testing

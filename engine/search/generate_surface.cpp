@@ -15,15 +15,6 @@ namespace {
 
 constexpr int32_t kMaxAttempts = 200;
 
-// No NaN or infinite coordinate may leave the generator: a surface holding one is dropped
-// like any other failed attempt.
-bool surface_is_finite(const ProblemModel& m) {
-  for (int32_t k = 1; k <= m.surface_point_count; ++k) {
-    if (!std::isfinite(m.surface_x[k]) || !std::isfinite(m.surface_y[k])) return false;
-  }
-  return true;
-}
-
 // The first segment of one attempt: drawn between the first-segment angle bounds, cut
 // where it leaves the ground, and tested against the lowest elevation and the limits. Each
 // failed test narrows the bounds for the later attempts from the same initiation point.
@@ -90,7 +81,8 @@ void generate_polyline_surface(Engine& e) {
     BranchEnd end =
         m.circular_search == 1 ? trace_circular_branch(e, first) : trace_irregular_branch(e, first);
     if (end == BranchEnd::kFailed) return;
-    if (end == BranchEnd::kComplete && surface_is_finite(m)) return;
+    // A surface holding a non-finite coordinate is dropped like any other failed attempt.
+    if (end == BranchEnd::kComplete && surface_points_finite(m, m.surface_point_count)) return;
   }
   m.stop_code = 12;
 }

@@ -1,6 +1,7 @@
 #include "search/ground_scan.h"
 
 #include <algorithm>
+#include <cmath>
 
 #include "model/geometry.h"
 
@@ -92,6 +93,13 @@ bool lies_on_ground(const ProblemModel& m, float x, float y) {
     if (found == 1 && ground_y == y) return true;
   }
   return false;
+}
+
+bool surface_points_finite(const ProblemModel& m, int32_t count) {
+  for (int32_t k = 1; k <= count; ++k) {
+    if (!std::isfinite(m.surface_x[k]) || !std::isfinite(m.surface_y[k])) return false;
+  }
+  return true;
 }
 
 }  // namespace scarpex

@@ -1,7 +1,7 @@
-// Geometric scans shared by the trial surface generators: where a surface segment leaves the
-// ground surface or crosses a boundary of the profile, which search limit it crosses, and
-// whether a point lies on the ground. Every scan keeps to the rows that were read, whatever
-// the counts in the model say.
+// Geometric scans and checks shared by the trial surface generators: where a surface segment
+// leaves the ground surface or crosses a boundary of the profile, which search limit it
+// crosses, whether a point lies on the ground, whether a surface is finite. Every scan keeps to the
+// rows that were read, whatever the counts in the model say.
 #pragma once
 
 #include <cstdint>
@@ -52,5 +52,9 @@ bool deflects_upward(const ProblemModel& m, int32_t limit);
 
 // Whether a top boundary holding x has exactly the elevation y there.
 bool lies_on_ground(const ProblemModel& m, float x, float y);
+
+// Whether points 1 to count of the current surface are all finite: no NaN or infinite
+// coordinate may leave a generator.
+bool surface_points_finite(const ProblemModel& m, int32_t count);
 
 }  // namespace scarpex
