@@ -98,6 +98,36 @@ TEST(CircularGenerator, FirstSegmentsBelowTheLowestElevationRaiseTheLowerBound) 
   EXPECT_LE(m.init_angle_lower, m.init_angle_upper);
 }
 
+TEST(CircularGenerator, FirstSegmentLeavingTheGroundOutsideTheRangeTurnsTheBoundsAway) {
+  // The initiation point on a crest, with a 45-degree face falling to the right from x = 20:
+  // long first segments come out through the face between x = 20 and about 30.
+  for (bool range_right_of_face : {true, false}) {
+    auto e = circle_search_engine();
+    ProblemModel& m = e->model;
+    testing::set_profile(m, {{0, 20, 20, 20}, {20, 20, 30, 10}, {30, 10, 80, 10}}, 3);
+    m.segment_length = 20.0f;
+    m.surface_x[1] = 15.0f;
+    m.surface_y[1] = 20.0f;
+    m.term_x_left = range_right_of_face ? 40.0f : 10.0f;
+    m.term_x_right = range_right_of_face ? 80.0f : 20.5f;
+    m.term_y_left = ground_at(m, m.term_x_left);
+    m.term_y_right = ground_at(m, m.term_x_right);
+    float upper = m.init_angle_upper, lower = m.init_angle_lower;
+    for (int trial = 0; trial < 20; ++trial) {
+      m.stop_code = 0;
+      generate_surface(*e);
+    }
+    if (range_right_of_face) {
+      EXPECT_LT(m.init_angle_upper, upper);  // leaving left of the range: dip more
+      EXPECT_EQ(m.init_angle_lower, lower);
+    } else {
+      EXPECT_GT(m.init_angle_lower, lower);  // leaving right of the range: dip less
+      EXPECT_EQ(m.init_angle_upper, upper);
+    }
+    EXPECT_LE(m.init_angle_lower, m.init_angle_upper);
+  }
+}
+
 TEST(CircularGenerator, LevelFirstSegmentNeverYieldsNonFiniteCoordinates) {
   // A level first segment has no finite perpendicular bisector slope; such attempts fail.
   auto e = circle_search_engine();
