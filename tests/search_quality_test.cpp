@@ -6,7 +6,9 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdlib>
+#include <sstream>
 #include <string>
+#include <vector>
 
 #include "test_engine.h"
 
@@ -119,6 +121,61 @@ TEST(SearchQuality, CircularSearchComesWithinTwoPercentOfTheBruteForceMinimum) {
   ASSERT_TRUE(std::isfinite(reference));
   EXPECT_LE(found, reference * 1.02) << "reference " << reference;
   EXPECT_GE(found, reference * 0.995) << "reference " << reference;
+}
+
+// Strong soil over a seam 0.5 m thick (y 17.5 to 18) of a weak soil, on a stronger base.
+std::string weak_seam_problem() {
+  return standard_header() +
+         "PROFIL\nSTRONG SOIL OVER A THIN WEAK SEAM\n5 3 2\n"
+         "0. 20. 20. 20. 1\n20. 20. 40. 30. 1\n40. 30. 80. 30. 1\n"
+         "0. 18. 80. 18. 2\n0. 17.5 80. 17.5 3\n"
+         "SOIL\n0 3\n20. 20. 25. 35. 0. 0. 0 0\n18. 18. 0. 10. 0. 0. 0 0\n"
+         "21. 21. 50. 35. 0. 0. 0 0\n";
+}
+
+bool within_seam(double y) {
+  return y >= 17.49 && y <= 18.01;
+}
+
+// The most critical surface of a search's list: its factor and its points.
+struct ListedSurface {
+  double fos = INFINITY;
+  std::vector<double> x, y;
+};
+
+ListedSurface first_listed_surface(const std::string& plot) {
+  ListedSurface s;
+  std::istringstream lines(plot.substr(plot.rfind("TNS\n") + 4));
+  int listed = 0, points = 0;
+  double xc = 0, yc = 0, r = 0;
+  lines >> listed >> points >> s.fos >> xc >> yc >> r;
+  for (int p = 0; p < points; ++p) {
+    double x = 0, y = 0;
+    lines >> x >> y;
+    s.x.push_back(x);
+    s.y.push_back(y);
+  }
+  return s;
+}
+
+TEST(SearchQuality, SlidingBlockAlongAWeakSeamIsClearlyMoreCriticalThanAnyCircle) {
+  ListedSurface circle = first_listed_surface(
+      run_input(weak_seam_problem() + "CIRCLE\n10 300\n5. 20.\n45. 75.\n0. 1.\n0. 0.\nEXECUT\n")
+          .plot);
+  ListedSurface block = first_listed_surface(
+      run_input(weak_seam_problem() +
+                "BLOCK\n300 2\n1.\n10. 17.75 20. 17.75 0.5\n35. 17.75 45. 17.75 0.5\nEXECUT\n")
+          .plot);
+  ASSERT_TRUE(std::isfinite(circle.fos));
+  ASSERT_TRUE(std::isfinite(block.fos));
+  EXPECT_LT(block.fos, 0.95 * circle.fos) << "circle " << circle.fos << ", block " << block.fos;
+  // The base of the block runs inside the seam for at least 15 m.
+  double along_seam = 0.0;
+  for (std::size_t p = 1; p < block.y.size(); ++p) {
+    bool in_seam = within_seam(block.y[p]) && within_seam(block.y[p - 1]);
+    if (in_seam) along_seam += block.x[p] - block.x[p - 1];
+  }
+  EXPECT_GE(along_seam, 15.0);
 }
 
 }  // namespace
