@@ -166,6 +166,25 @@ TEST(SearchInitiationPoints, PointCountOfZeroStillSearchesFromOnePoint) {
   for (const TrialRecord& r : trial_records(out.plot)) EXPECT_FLOAT_EQ(r.x[0], 8.0005f);
 }
 
+TEST(SearchInitiationPoints, NoTrialPerPointGivesTheEmptyListAfterLocatingThePoints) {
+  CircleItems items;
+  items.counts = "3 0";
+  RunOutputs out = run_search(items);
+  EXPECT_EQ(out.status.find("ntrial"), std::string::npos);
+  EXPECT_NE(out.report.find("No solution was obtained for"), std::string::npos);
+  EXPECT_EQ(out.report.find("ABORTED"), std::string::npos);
+  EXPECT_NE(out.plot.find("TNS\n         0\nEND\n"), std::string::npos);
+}
+
+TEST(SearchDataChecks, FormatErrorInTheItemsEndsTheRunAtOnce) {
+  RunOutputs out =
+      run_input(standard_header() + layered_slope_problem() + "CIRCLE\n2 5\n8 18.\nEXECUT\n");
+  EXPECT_EQ(error_lines(out.report), std::vector<std::string>{"FR06  ****"});
+  EXPECT_EQ(out.report.find("Along The Ground Surface"), std::string::npos);
+  EXPECT_EQ(out.plot.find("BND"), std::string::npos);
+  EXPECT_EQ(count_of(out.plot, "END"), 1);
+}
+
 TEST(SearchInitiationPoints, GroundBelowTheMinimumElevationEndsTheRunWithRc09) {
   CircleItems items;
   items.elevation_and_segment = "20.5 2.";

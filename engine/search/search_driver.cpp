@@ -1,5 +1,7 @@
 #include "search/search_driver.h"
 
+#include <cmath>
+
 #include "fos/analyse_surface.h"
 #include "model/geometry.h"
 #include "output/fortran_format.h"
@@ -122,7 +124,10 @@ bool run_trial(Engine& e, SearchState& s) {
       return false;
   }
   write_plot_records(e);
-  if (m.solution_status <= kConverged) record_current_surface(m);
+  // A factor that is not a finite number is never listed, whatever status came with it.
+  if (m.solution_status <= kConverged && std::isfinite(m.list[0].fos)) {
+    record_current_surface(m);
+  }
   return true;
 }
 
