@@ -121,5 +121,14 @@ TEST(BlockDataItems, Block2WarnsThatItIgnoresLimits) {
   EXPECT_EQ(out.report.find("WARNING - Limitation"), std::string::npos);
 }
 
+TEST(BlockSearch, DeepBoxesFailEveryTrialWithOneBk12) {
+  // From a base this deep every Rankine side leaves the ground's left end below the surface.
+  RunOutputs out = run_block("10 1\n1.5\n10. 11.5 12. 11.5 0.5\n", "BLOCK2");
+  EXPECT_EQ(error_lines(out.report), std::vector<std::string>{"BK12  ****"});
+  EXPECT_EQ(count_of(out.status, "    5     SEARCH LIMITATIONS TOO RESTRICTIVE"), 10);
+  EXPECT_NE(out.report.find("No solution was obtained for"), std::string::npos);
+  EXPECT_EQ(count_of(out.plot, "END"), 1);
+}
+
 }  // namespace
 }  // namespace scarpex::testing
