@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -276,6 +277,49 @@ TEST(SearchTrials, TrialLinesAndRecordsFollowEachOther) {
   EXPECT_LT(out.plot.find("SFS"), out.plot.find("INF"));
   EXPECT_LT(out.plot.find("INX"), out.plot.find("NPL"));
   EXPECT_LT(out.plot.find("NPL"), out.plot.find("TNS"));
+}
+
+// The INF rows of the last INF record of a plot file: per slice, its weight.
+std::vector<float> inf_weights(const std::string& plot) {
+  std::vector<float> weights;
+  std::istringstream lines(plot.substr(plot.rfind("INF\n") + 4));
+  int count = 0;
+  lines >> count;
+  for (int i = 0; i < count; ++i) {
+    int number = 0;
+    float x_mid = 0.0f, weight = 0.0f;
+    std::string rest;
+    lines >> number >> x_mid >> weight;
+    std::getline(lines, rest);
+    weights.push_back(weight);
+  }
+  return weights;
+}
+
+TEST(SearchEnd, DetailOfTheBestSurfaceIsThatOfItsOwnAnalysis) {
+  CircleItems items;
+  items.counts = "3 8";
+  RunOutputs search = run_search(items, "CIRCL2");
+  // The most critical surface, from the TNS record, analysed again as a specified surface.
+  std::istringstream tns(search.plot.substr(search.plot.rfind("TNS\n") + 4));
+  int listed = 0, points = 0;
+  float fos = 0.0f, xc = 0.0f, yc = 0.0f, r = 0.0f;
+  tns >> listed >> points >> fos >> xc >> yc >> r;
+  std::string surface = "SURBIS\n" + std::to_string(points) + "\n";
+  for (int p = 0; p < points; ++p) {
+    std::string x, y;
+    tns >> x >> y;
+    surface += x + " " + y + "\n";
+  }
+  RunOutputs single = run_input(standard_header() + layered_slope_problem() + surface + "EXECUT\n");
+  std::vector<float> listed_weights = inf_weights(search.plot);
+  std::vector<float> own_weights = inf_weights(single.plot);
+  ASSERT_EQ(listed_weights.size(), own_weights.size());
+  for (std::size_t i = 0; i < own_weights.size(); ++i) {
+    EXPECT_NEAR(listed_weights[i], own_weights[i], 1e-3f * own_weights[i] + 1e-3f) << i;
+  }
+  std::size_t stars = single.report.rfind("*** ");
+  EXPECT_NEAR(std::stof(single.report.substr(stars + 4)), fos, 0.002f);
 }
 
 TEST(SearchEnd, FlagsAreClearedSoThatASpecifiedSurfaceFollowsNormally) {
