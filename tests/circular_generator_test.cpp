@@ -143,6 +143,40 @@ TEST(CircularGenerator, LevelFirstSegmentNeverYieldsNonFiniteCoordinates) {
   EXPECT_TRUE(std::isfinite(m.circle_radius));
 }
 
+TEST(CircularGenerator, TerminationPointsInLineWithTheSecondPointNeverYieldNonFiniteValues) {
+  // A right termination point straight above P2 (a vertical chord), and a left one on P2
+  // itself (no chord at all).
+  for (bool left_on_p2 : {false, true}) {
+    auto e = circle_search_engine();
+    ProblemModel& m = e->model;
+    m.bishop_method = 1;
+    float theta1 = -20.0f * kDegree;
+    m.init_angle_upper = theta1;
+    m.init_angle_lower = theta1;
+    float x2 = m.surface_x[1] + m.segment_length * std::cos(theta1);
+    float y2 = m.surface_y[1] + m.segment_length * std::sin(theta1);
+    if (left_on_p2) {
+      m.term_x_left = x2;
+      m.term_y_left = y2;
+    } else {
+      m.term_x_right = x2;
+      m.term_y_right = 25.0f;
+      m.term_x_left = 0.0f;
+    }
+    for (int call = 0; call < 5; ++call) {
+      m.stop_code = 0;
+      generate_surface(*e);
+      ASSERT_TRUE(m.stop_code == 0 || m.stop_code == 10 || m.stop_code == 12) << m.stop_code;
+      EXPECT_TRUE(std::isfinite(m.circle_radius));
+      EXPECT_TRUE(std::isfinite(m.init_angle_upper) && std::isfinite(m.init_angle_lower));
+      if (m.stop_code != 0) continue;
+      for (int32_t k = 1; k <= m.surface_point_count; ++k) {
+        ASSERT_TRUE(std::isfinite(m.surface_x[k]) && std::isfinite(m.surface_y[k])) << k;
+      }
+    }
+  }
+}
+
 TEST(CircularGenerator, CircleNeedingMoreThanHundredPointsStopsWithCode10) {
   auto e = circle_search_engine();
   ProblemModel& m = e->model;
