@@ -41,8 +41,8 @@ class RankineBuilder {
 
  private:
   int32_t boundary_above(int32_t first, int32_t k) const;
-  SideEnd build_passive(int32_t& count);
-  SideEnd build_active(int32_t from, int32_t& count);
+  enum class Side { kPassive, kActive };
+  SideEnd build_side(Side side, int32_t from, int32_t& count);
   // Whether the next point would reach the point limit; the call then ends with code 10.
   bool at_point_limit(int32_t k) {
     if (k + 1 < kPointLimit) return false;
@@ -74,13 +74,13 @@ SideEnd RankineBuilder::attempt() {
   place_block_base(e_, boxes_);
   int32_t count = boxes_;
   if (!lies_on_ground(m_, m_.surface_x[boxes_], m_.surface_y[boxes_])) {
-    SideEnd left = build_passive(count);
+    SideEnd left = build_side(Side::kPassive, boxes_, count);
     if (left != SideEnd::kBuilt) return left;
   }
   reverse_surface_points(m_, count);
   int32_t last = count;
   if (!lies_on_ground(m_, m_.surface_x[count], m_.surface_y[count])) {
-    SideEnd right = build_active(count, last);
+    SideEnd right = build_side(Side::kActive, count, last);
     if (right != SideEnd::kBuilt) return right;
   }
   // A block needs at least two points, and no coordinate may be non-finite.
@@ -92,62 +92,33 @@ SideEnd RankineBuilder::attempt() {
   return SideEnd::kBuilt;
 }
 
-// The passive side rises to the left at 45 degrees less half the friction angle of each
-// layer. A scan looks only at boundaries numbered below the last one crossed.
-SideEnd RankineBuilder::build_passive(int32_t& count) {
-  int32_t k = boxes_;
-  int32_t passed = 0;
-  float left_end = ground_extent_left(m_);
-  for (;;) {
-    int32_t above = boundary_above(boundaries_ - passed, k);
-    if (above == 0) {
-      count = k;
-      return SideEnd::kBuilt;
-    }
-    float angle = m_.angle_45 - 0.5f * m_.deg_to_rad * friction_below(m_, above);
-    for (;;) {
-      if (at_point_limit(k)) return SideEnd::kStopped;
-      float x = m_.surface_x[k] - length_ * std::cos(angle);
-      float y = m_.surface_y[k] + length_ * std::sin(angle);
-      int32_t first = boundaries_ - passed;
-      Crossing c =
-          first_crossing_descending(m_, first, 1, Segment{x, y, m_.surface_x[k], m_.surface_y[k]});
-      ++k;
-      if (c.found) {
-        m_.surface_x[k] = c.x;
-        m_.surface_y[k] = c.y;
-        passed += first - c.boundary + 1;
-        break;
-      }
-      m_.surface_x[k] = x;
-      m_.surface_y[k] = y;
-      if (x < left_end) return SideEnd::kFailed;
-    }
-  }
-}
-
-// The active side rises to the right at 45 degrees plus half the friction angle. Like the
-// passive side, its layer is looked up among the boundaries below the last one crossed: the
-// crossed boundary itself passes through the point, and rounding could otherwise make it
-// appear a hair above the point and give the side the angle of the layer it has just left.
-SideEnd RankineBuilder::build_active(int32_t from, int32_t& count) {
+// The passive (left) side rises at 45 degrees less half the friction angle of each layer it
+// passes, the active (right) side at 45 degrees plus half. After crossing a boundary, the
+// passive side looks only at the boundaries numbered below it; the active side looks for its
+// layer among all boundaries, but for crossings too only among those below the last crossed.
+SideEnd RankineBuilder::build_side(Side side, int32_t from, int32_t& count) {
+  bool passive = side == Side::kPassive;
   int32_t k = from;
   int32_t passed = 0;
-  float right_end = ground_extent_right(m_);
+  float extent_end = passive ? ground_extent_left(m_) : ground_extent_right(m_);
   for (;;) {
-    int32_t above = boundary_above(boundaries_ - passed, k);
+    int32_t above = boundary_above(passive ? boundaries_ - passed : boundaries_, k);
     if (above == 0) {
       count = k;
       return SideEnd::kBuilt;
     }
-    float angle = m_.angle_45 + 0.5f * m_.deg_to_rad * friction_below(m_, above);
+    float half_friction = 0.5f * m_.deg_to_rad * friction_below(m_, above);
+    float angle = passive ? m_.angle_45 - half_friction : m_.angle_45 + half_friction;
     for (;;) {
       if (at_point_limit(k)) return SideEnd::kStopped;
-      float x = m_.surface_x[k] + length_ * std::cos(angle);
+      float run = length_ * std::cos(angle);
+      float x = passive ? m_.surface_x[k] - run : m_.surface_x[k] + run;
       float y = m_.surface_y[k] + length_ * std::sin(angle);
+      // Segments are scanned left end first.
+      Segment s = passive ? Segment{x, y, m_.surface_x[k], m_.surface_y[k]}
+                          : Segment{m_.surface_x[k], m_.surface_y[k], x, y};
       int32_t first = boundaries_ - passed;
-      Crossing c =
-          first_crossing_descending(m_, first, 1, Segment{m_.surface_x[k], m_.surface_y[k], x, y});
+      Crossing c = first_crossing_descending(m_, first, 1, s);
       ++k;
       if (c.found) {
         m_.surface_x[k] = c.x;
@@ -157,7 +128,7 @@ SideEnd RankineBuilder::build_active(int32_t from, int32_t& count) {
       }
       m_.surface_x[k] = x;
       m_.surface_y[k] = y;
-      if (x > right_end) return SideEnd::kFailed;
+      if (passive ? x < extent_end : x > extent_end) return SideEnd::kFailed;
     }
   }
 }
