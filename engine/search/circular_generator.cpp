@@ -12,6 +12,7 @@ namespace {
 constexpr int32_t kMaxTracedDraws = 20;
 constexpr float kFlattestTurning = 0.001f;  // smallest turning angle when nothing narrows it
 constexpr float kHighCentre = 1000.0f;      // centre height when no right target bounds it
+constexpr int32_t kMaxRescueChords = 10000;
 
 // How the trace of one drawn turning angle ended.
 enum class TraceEnd {
@@ -225,12 +226,12 @@ TraceEnd CircleTracer::flattest_circle_test() {
 }
 
 // A point fell to the lowest elevation. If the sharpest circle turns upward before it falls
-// below that elevation, flatter circles than the drawn one are of no use. The sharpest circle
-// is followed no further than the last point a surface can have: one that has not turned
-// upward by then cannot give a surface, so the attempt ends.
+// below that elevation, flatter circles than the drawn one are of no use. A sharpest circle
+// that is nearly straight and nearly level could be followed almost without end; after
+// kMaxRescueChords chords it is taken to fall below, and the attempt ends.
 TraceEnd CircleTracer::elevation_rescue() {
   float y = m_.surface_y[2];
-  for (int32_t n = 1; n <= kLastPoint - 2; ++n) {
+  for (int32_t n = 1; n <= kMaxRescueChords; ++n) {
     float phi = theta1_ + static_cast<float>(n) * b_.largest;
     if (phi > 0.0f) return TraceEnd::kRaiseMin;
     y = y + length_ * std::sin(phi);
