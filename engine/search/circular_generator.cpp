@@ -130,8 +130,9 @@ bool CircleTracer::set_bounds() {
       if (!left.valid) return false;
       b_.largest = std::min(b_.largest, left.turning);
     } else {
-      // Not even the first segment points above the left termination point: aim the later
-      // first segments of this initiation point no higher than the direction to it.
+      // The left termination point lies on or below the line of the first segment, where no
+      // circle turning upward from P2 reaches it: the later first segments from this point
+      // aim no higher than the direction to it.
       m_.init_angle_upper =
           std::atan((m_.term_y_left - m_.surface_y[1]) / (m_.term_x_left - m_.surface_x[1]));
       return false;
