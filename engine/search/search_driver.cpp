@@ -39,10 +39,6 @@ constexpr float kSlopeMarginDegrees = 5.0f;
 struct SearchState {
   float slope_margin = 0.0f;
   AngleRestriction user_angles;  // radians, when the user restricted the angle
-  // The bounds derived at the last initiation point found on the ground, restored when a
-  // point lies on no boundary (undoing the generators' narrowing).
-  float point_angle_upper = 0.0f;
-  float point_angle_lower = 0.0f;
   int32_t ntrial = 0;
 };
 
@@ -81,17 +77,12 @@ void report_generation_failure(Engine& e, std::string_view status, std::string_v
   write_free_line(e.trace, {trace});
 }
 
-void generate_trial_surface(Engine& e) {
-  // generate_surface builds every kind of surface from the mode flags of the search.
-  generate_surface(e);
-}
-
 // One trial. False when the search must end at once (a fatal stop_code).
 bool run_trial(Engine& e, SearchState& s) {
   ProblemModel& m = e.model;
   m.ntrial = ++s.ntrial;
   write_trial_number(e);
-  generate_trial_surface(e);
+  generate_surface(e);  // circle, irregular surface or block, from the search's mode flags
   switch (m.stop_code) {
     case 0:
       break;
@@ -131,19 +122,10 @@ bool run_trial(Engine& e, SearchState& s) {
   return true;
 }
 
-void set_angle_bounds(ProblemModel& m, const SearchState& s) {
-  if (m.angle_restricted == 1) {
-    m.init_angle_upper = s.user_angles.upper;
-    m.init_angle_lower = s.user_angles.lower;
-  } else {
-    m.init_angle_upper = s.point_angle_upper;
-    m.init_angle_lower = s.point_angle_lower;
-  }
-}
-
-// Places point 1 of the surfaces at x0 and sets the first-segment bounds for its trials.
+// Places point 1 of the surfaces at x0 and sets the first-segment bounds for its trials afresh,
+// which undoes the narrowing the generator made during the trials of the previous point.
 // False after RC09 (the ground there is below the minimum elevation), which ends the run.
-bool start_initiation_point(Engine& e, SearchState& s, float x0) {
+bool start_initiation_point(Engine& e, const SearchState& s, float x0) {
   ProblemModel& m = e.model;
   m.surface_x[1] = x0;
   InitiationPoint point = locate_initiation_point(m, x0);
@@ -154,9 +136,13 @@ bool start_initiation_point(Engine& e, SearchState& s, float x0) {
   }
   m.surface_y[1] = point.y;
   m.start_boundary = point.boundary;
-  s.point_angle_lower = -m.angle_45;
-  s.point_angle_upper = point.angle_limit - s.slope_margin;
-  set_angle_bounds(m, s);
+  if (m.angle_restricted == 1) {
+    m.init_angle_upper = s.user_angles.upper;
+    m.init_angle_lower = s.user_angles.lower;
+  } else {
+    m.init_angle_upper = point.angle_limit - s.slope_margin;
+    m.init_angle_lower = -m.angle_45;
+  }
   return true;
 }
 
