@@ -6,8 +6,8 @@
 #include <sstream>
 #include <string>
 
+#include "core/fortran_format.h"
 #include "fos/analyse_surface.h"
-#include "output/fortran_format.h"
 #include "run/run_sequence.h"
 
 using namespace scarpex;

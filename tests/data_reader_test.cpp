@@ -1,4 +1,4 @@
-#include "run/data_reader.h"
+#include "core/data_reader.h"
 
 #include <gtest/gtest.h>
 

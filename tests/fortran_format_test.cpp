@@ -1,4 +1,4 @@
-#include "output/fortran_format.h"
+#include "core/fortran_format.h"
 
 #include <gtest/gtest.h>
 

@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "model/command_readers.h"
+#include "input/command_readers.h"
 #include "test_engine.h"
 
 namespace scarpex {

@@ -238,11 +238,11 @@ TEST(PlotFile, CriticalListWithItsCircleRecords) {
   const std::string points = "      1.0000      2.0000\n      3.0000      4.0000\n";
   EXPECT_EQ(e->plot.text(), "TNS\n         2\n         2\n 1.25 5.0 6.0 7.0\n" + points +
                                 "         2\n 1.5 5.0 6.0 7.0\n" + points);
-  // Other searches write, and keep, a radius of 0.
+  // Other searches write a radius of 0; the writer only reads the model.
   m.circular_search = 0;
   write_plot_records(*e);
   EXPECT_EQ(last_record(e->plot.text(), "TNS")[2], " 1.25 5.0 6.0 0.0");
-  EXPECT_EQ(m.circle_record_r[2], 0.0f);
+  EXPECT_EQ(m.circle_record_r[2], 7.0f);
 }
 
 TEST(PlotFile, CountsOutsideTheirTablesAreHeldToThem) {

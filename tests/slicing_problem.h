@@ -5,7 +5,7 @@
 #include <string>
 #include <utility>
 
-#include "run/engine.h"
+#include "core/engine.h"
 
 namespace scarpex::testing {
 

@@ -2,7 +2,7 @@
 
 #include <string>
 
-#include "model/command_readers.h"
+#include "input/command_readers.h"
 #include "test_engine.h"
 
 namespace scarpex {

@@ -3,7 +3,7 @@
 #include <fstream>
 #include <sstream>
 
-#include "run/run_control.h"
+#include "core/run_control.h"
 #include "run/run_sequence.h"
 
 namespace scarpex::testing {

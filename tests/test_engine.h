@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "run/engine.h"
+#include "core/engine.h"
 
 namespace scarpex::testing {
 

@@ -1,7 +1,7 @@
 // The analysis of the current surface, from slicing to the factor of safety.
 #pragma once
 
-#include "run/engine.h"
+#include "core/engine.h"
 
 namespace scarpex {
 

@@ -4,11 +4,11 @@
 #include <cmath>
 #include <numbers>
 
+#include "core/error_lines.h"
+#include "core/run_control.h"
 #include "fos/applied_crossing.h"
 #include "fos/applied_reinforcement.h"
 #include "model/circle.h"
-#include "run/error_lines.h"
-#include "run/run_control.h"
 
 namespace scarpex {
 

@@ -2,7 +2,7 @@
 // resisting moment of reinforcement for the Modified Bishop method.
 #pragma once
 
-#include "run/engine.h"
+#include "core/engine.h"
 
 namespace scarpex {
 

@@ -3,9 +3,9 @@
 #include <algorithm>
 #include <cmath>
 
+#include "core/fortran_format.h"
 #include "fos/base_strength.h"
 #include "fos/bishop_outcomes.h"
-#include "output/fortran_format.h"
 
 namespace scarpex {
 
@@ -45,8 +45,8 @@ Setup make_setup(const ProblemModel& m) {
   s.circle = radius_usable(s.radius);
   if (m.reinf_given == 1) {
     s.reinforcement =
-        m.solver_int_controls[4] == 0 ? Reinforcement::kDrivingSide : Reinforcement::kResistingSide;
-    s.scaled = m.solver_int_controls[5] == 1;
+        m.reinf_placement() == 0 ? Reinforcement::kDrivingSide : Reinforcement::kResistingSide;
+    s.scaled = m.reinf_scaling() == 1;
     s.moment = m.reinforcement_moment;
   }
   return s;
@@ -257,8 +257,8 @@ void bishop_janbu_fos(Engine& e) {
   // Without any iteration (a limit of 0 or less) the result is not converged at F' = F = 0.
   IterationResult result;
   result.misleading_limit = limit_l;
-  int32_t iteration_limit = m.solver_int_controls[1];
-  float tolerance = m.solver_real_controls[1];
+  int32_t iteration_limit = m.iteration_limit();
+  float tolerance = m.fos_tolerance();
   for (int32_t k = 1; k <= iteration_limit; ++k) {
     float resisting = resisting_sum(m, s, w, f);
     Step step = next_value(s, f, resisting, driving);

@@ -1,7 +1,7 @@
 // The Modified Bishop (circular surfaces) and Modified Janbu (any shape) methods.
 #pragma once
 
-#include "run/engine.h"
+#include "core/engine.h"
 
 namespace scarpex {
 

@@ -1,14 +1,14 @@
 #include "fos/bishop_outcomes.h"
 
+#include "core/fortran_format.h"
 #include "fos/method_reports.h"
-#include "output/fortran_format.h"
 
 namespace scarpex {
 
 namespace {
 
 int32_t report_switch(const ProblemModel& m) {
-  return m.solver_int_controls[6];
+  return m.report_switch();
 }
 
 void report_convergence(Engine& e) {
@@ -33,7 +33,7 @@ void report_non_convergence(Engine& e, const IterationResult& r) {
       "(/,/,10X,'Factor of Safety for the Preceding Surface is ','Between ',F6.3,' and ',"
       "F6.3)");
   ProblemModel& m = e.model;
-  kTrace.write(e.trace, {m.solver_int_controls[1]});
+  kTrace.write(e.trace, {m.iteration_limit()});
   write_free_line(e.status, {"    2     NON CONVERGENCE"});
   write_free_line(e.trace);
   m.solution_status = kNotConverged;

@@ -2,7 +2,7 @@
 // lines, and the closing report.
 #pragma once
 
-#include "run/engine.h"
+#include "core/engine.h"
 
 namespace scarpex {
 

@@ -1,8 +1,8 @@
 // Report blocks shared by the Modified Bishop/Janbu and Spencer methods.
 #pragma once
 
-#include "output/text_sink.h"
-#include "run/engine.h"
+#include "core/engine.h"
+#include "core/text_sink.h"
 
 namespace scarpex {
 

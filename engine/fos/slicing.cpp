@@ -3,9 +3,9 @@
 #include <algorithm>
 #include <cmath>
 
+#include "core/fortran_format.h"
 #include "fos/slicing_abscissae.h"
 #include "model/geometry.h"
-#include "output/fortran_format.h"
 
 namespace scarpex {
 
@@ -29,7 +29,7 @@ bool soil_in_table(int32_t soil) {
 
 // A surface that cannot be analysed: the caller discards it on stop code 21.
 void reject_surface(Engine& e, const char* status_text) {
-  e.model.stop_code = 21;
+  e.model.stop_code = kSurfaceNotSliced;
   write_free_line(e.status, {status_text});
 }
 

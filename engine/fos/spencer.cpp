@@ -5,13 +5,13 @@
 #include <limits>
 #include <vector>
 
+#include "core/fortran_format.h"
 #include "fos/method_reports.h"
 #include "fos/spencer_inner.h"
 #include "fos/spencer_reports.h"
 #include "fos/spencer_slices.h"
 #include "fos/spencer_steps.h"
 #include "model/geometry.h"
-#include "output/fortran_format.h"
 #include "output/thrust_output.h"
 
 namespace scarpex {
@@ -33,7 +33,7 @@ struct SpencerRun {
   float theta = 0.0f;             // theta(k), radians
   float start_fos = 0.0f;         // F(1) of the current outer iteration
 
-  bool report_switch() const { return m.solver_int_controls[6] == 1; }
+  bool report_switch() const { return m.report_switch() == 1; }
   float degrees(float radians) const { return radians / m.deg_to_rad; }
 };
 
@@ -45,7 +45,7 @@ void fail_locally(SpencerRun& run, int32_t iterations) {
   ProblemModel& m = run.m;
   m.list[0].fos = run.start_fos;
   write_local_nonconvergence(run.e, iterations);
-  m.stop_code = 14;
+  m.stop_code = kSpencerLocalFailed;
   m.solution_status = kNotConverged;
   if (run.start_fos <= run.misleading_limit && run.report_switch()) {
     write_spencer_misleading_listing(run.e, run.start_fos, run.degrees(run.theta));
@@ -58,7 +58,7 @@ void fail_outer(SpencerRun& run, int32_t iterations) {
   ProblemModel& m = run.m;
   write_outer_nonconvergence(run.e, iterations);
   m.list[0].fos = run.start_fos;
-  m.stop_code = 13;
+  m.stop_code = kSpencerOuterFailed;
   m.solution_status = kNotConverged;
   if (!run.report_switch()) return;
   write_theta_table(run.e, run.steps);
@@ -135,8 +135,8 @@ bool line_estimate(const SpencerOuterStep& a, const SpencerOuterStep& b, float& 
 void spencer_fos(Engine& e) {
   SpencerRun run(e);
   ProblemModel& m = run.m;
-  const int32_t outer_limit = m.solver_int_controls[2];
-  const float agreement = m.solver_real_controls[4];
+  const int32_t outer_limit = m.spencer_outer_limit();
+  const float agreement = m.spencer_agreement_tolerance();
   run.theta = m.spencer_value * 0.5f * m.deg_to_rad;
   run.start_fos = m.list[0].fos;
 

@@ -1,7 +1,7 @@
 // Spencer's method: force and moment equilibrium with inclined interslice forces.
 #pragma once
 
-#include "run/engine.h"
+#include "core/engine.h"
 
 namespace scarpex {
 

@@ -19,9 +19,9 @@ struct Trial {
 
 InnerResult run_inner_iteration(const ProblemModel& m, SpencerSlices& work, float first_fos,
                                 SpencerSweep& sweep) {
-  const int32_t limit = m.solver_int_controls[3];
-  const float moment_tolerance = m.solver_real_controls[2];
-  const float force_tolerance = m.solver_real_controls[3];
+  const int32_t limit = m.spencer_inner_limit();
+  const float moment_tolerance = m.spencer_moment_tolerance();
+  const float force_tolerance = m.spencer_force_tolerance();
   const float tol = m.coord_tolerance;
 
   InnerResult result;

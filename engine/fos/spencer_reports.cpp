@@ -2,9 +2,9 @@
 
 #include <algorithm>
 
+#include "core/fortran_format.h"
 #include "fos/method_reports.h"
 #include "model/geometry.h"
-#include "output/fortran_format.h"
 #include "output/thrust_output.h"
 
 namespace scarpex {

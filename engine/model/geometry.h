@@ -5,11 +5,10 @@
 
 #include <cstdint>
 
+#include "model/constants.h"
 #include "model/problem_model.h"
 
 namespace scarpex {
-
-inline constexpr float kCoordTolerance = 0.001f;
 
 // Elevation of the segment's line at x. Nothing is written for a vertical segment; otherwise
 // y is written, and found tells whether x lies in the x-range widened by the tolerance.

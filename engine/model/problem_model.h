@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <string_view>
 
+#include "model/constants.h"
 #include "model/fixed_text.h"
 #include "model/limits.h"
 
@@ -57,12 +58,25 @@ struct ProblemModel {
   int32_t stop_code = 0;
   int32_t input_error_flag = 0;
   int32_t plot_end_written = 0;  // the END record is written once per run
-  float coord_tolerance = 0.001f;
-  float deg_to_rad = 0.017453292f;
+  float coord_tolerance = kCoordTolerance;
+  float deg_to_rad = kDegToRad;
 
   // Header controls.
   Table<int32_t, 6> solver_int_controls{};
   Table<float, 4> solver_real_controls{};
+  int32_t iteration_limit() const { return solver_int_controls[1]; }  // Bishop and Janbu
+  int32_t spencer_outer_limit() const { return solver_int_controls[2]; }
+  int32_t spencer_inner_limit() const { return solver_int_controls[3]; }
+  // 0: the reinforcement term reduces the driving sum; otherwise it adds to the resisting sum.
+  int32_t reinf_placement() const { return solver_int_controls[4]; }
+  // 1: the reinforcement term is divided by the current factor of safety.
+  int32_t reinf_scaling() const { return solver_int_controls[5]; }
+  // 1: the methods write their detailed messages and listings.
+  int32_t report_switch() const { return solver_int_controls[6]; }
+  float fos_tolerance() const { return solver_real_controls[1]; }  // Bishop and Janbu
+  float spencer_moment_tolerance() const { return solver_real_controls[2]; }
+  float spencer_force_tolerance() const { return solver_real_controls[3]; }
+  float spencer_agreement_tolerance() const { return solver_real_controls[4]; }
   Table<int32_t, 3> frame_ints{};
   Table<float, 6> frame_reals{};
   int32_t mirror_flag() const { return frame_ints[1]; }

@@ -6,8 +6,8 @@
 #include <array>
 #include <cstdint>
 
-#include "output/fortran_format.h"
-#include "run/engine.h"
+#include "core/engine.h"
+#include "core/fortran_format.h"
 
 namespace scarpex {
 

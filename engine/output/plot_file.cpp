@@ -2,8 +2,8 @@
 
 #include <algorithm>
 
+#include "core/fortran_format.h"
 #include "model/circle.h"
-#include "output/fortran_format.h"
 #include "output/plot_drawing.h"
 
 namespace scarpex {
@@ -65,11 +65,10 @@ void write_critical_list(Engine& e) {
   for (int32_t k = 1; k <= shown; ++k) {
     const ListSlot& slot = m.list[static_cast<std::size_t>(k)];
     int32_t n = std::clamp(slot.point_count, 0, kMaxSurfacePoints);
-    // Only a circular search has meaningful radii; the others keep a radius of 0.
-    if (m.circular_search != 1) m.circle_record_r[k] = 0.0f;
+    // Only a circular search has meaningful radii; the others are written with a radius of 0.
+    float radius = m.circular_search == 1 ? m.circle_record_r[k] : 0.0f;
     kCount.write(e.plot, {n});
-    write_free_line(e.plot,
-                    {slot.fos, m.circle_record_x[k], m.circle_record_y[k], m.circle_record_r[k]});
+    write_free_line(e.plot, {slot.fos, m.circle_record_x[k], m.circle_record_y[k], radius});
     write_polyline(e.plot, kPoint, slot.x, slot.y, n);
   }
 }

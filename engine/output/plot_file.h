@@ -1,7 +1,7 @@
 // The plot-file writer: the drawing of the problem and the SRF, SFS and TNS surface records.
 #pragma once
 
-#include "run/engine.h"
+#include "core/engine.h"
 
 namespace scarpex {
 

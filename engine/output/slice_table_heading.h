@@ -3,7 +3,7 @@
 
 #include <string>
 
-#include "run/engine.h"
+#include "core/engine.h"
 
 namespace scarpex {
 

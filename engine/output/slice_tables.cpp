@@ -2,8 +2,8 @@
 
 #include <algorithm>
 
+#include "core/fortran_format.h"
 #include "model/geometry.h"
-#include "output/fortran_format.h"
 #include "output/slice_table_heading.h"
 #include "output/thrust_output.h"
 

@@ -2,7 +2,7 @@
 // plot records and, with Spencer's method, the line of thrust.
 #pragma once
 
-#include "run/engine.h"
+#include "core/engine.h"
 
 namespace scarpex {
 

@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "output/fortran_format.h"
+#include "core/fortran_format.h"
 
 namespace scarpex {
 

@@ -1,7 +1,7 @@
 // The line of thrust of Spencer's method in the report and the LOT plot record.
 #pragma once
 
-#include "run/engine.h"
+#include "core/engine.h"
 
 namespace scarpex {
 

@@ -3,14 +3,14 @@
 #include <string>
 #include <vector>
 
+#include "core/data_reader.h"
+#include "core/error_lines.h"
+#include "core/fortran_format.h"
+#include "core/run_control.h"
 #include "fos/analyse_surface.h"
-#include "model/command_readers.h"
-#include "output/fortran_format.h"
+#include "input/command_readers.h"
+#include "input/header_reader.h"
 #include "output/slice_tables.h"
-#include "run/data_reader.h"
-#include "run/error_lines.h"
-#include "run/header_reader.h"
-#include "run/run_control.h"
 #include "search/search_driver.h"
 
 namespace scarpex {
@@ -38,9 +38,22 @@ enum Command : int {
   kReinf
 };
 
-std::string_view command_entry(int n) {
+constexpr std::string_view command_entry(int n) {
   return kCommandTable.substr(static_cast<std::size_t>(6 * (n - 1)), 6);
 }
+
+// The enum numbers the commands by their place in the table, which the list of legal
+// commands prints in order: the two must not drift apart.
+static_assert(command_entry(kProfil) == "PROFIL" && command_entry(kLoads) == "LOADS " &&
+              command_entry(kTies) == "TIES  " && command_entry(kWater) == "WATER " &&
+              command_entry(kSurfac) == "SURFAC" && command_entry(kExecut) == "EXECUT" &&
+              command_entry(kEquake) == "EQUAKE" && command_entry(kSoil) == "SOIL  " &&
+              command_entry(kRandom) == "RANDOM" && command_entry(kCircle) == "CIRCLE" &&
+              command_entry(kCircl2) == "CIRCL2" && command_entry(kBlock) == "BLOCK " &&
+              command_entry(kBlock2) == "BLOCK2" && command_entry(kLimits) == "LIMITS" &&
+              command_entry(kAniso) == "ANISO " && command_entry(kSurbis) == "SURBIS" &&
+              command_entry(kSpencr) == "SPENCR" && command_entry(kReinf) == "REINF " &&
+              kReinf == kCommandCount && kCommandTable.size() == 6 * kCommandCount);
 
 // Position of the word in the command table (exact, case-sensitive), 0 when not found.
 int find_command(std::string_view word) {

@@ -3,7 +3,7 @@
 
 #include <string_view>
 
-#include "run/engine.h"
+#include "core/engine.h"
 
 namespace scarpex {
 

@@ -7,7 +7,7 @@
 #include <sstream>
 #include <vector>
 
-#include "output/fortran_format.h"
+#include "core/fortran_format.h"
 
 namespace scarpex {
 

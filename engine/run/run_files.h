@@ -5,7 +5,7 @@
 #include <string>
 #include <string_view>
 
-#include "run/engine.h"
+#include "core/engine.h"
 
 namespace scarpex {
 

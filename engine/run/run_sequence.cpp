@@ -5,8 +5,8 @@
 #include <filesystem>
 #include <string>
 
+#include "core/run_control.h"
 #include "run/command_loop.h"
-#include "run/run_control.h"
 #include "run/run_files.h"
 
 namespace scarpex {

@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "search/random_numbers.h"
+
 namespace scarpex {
 
 int32_t usable_box_count(const ProblemModel& m) {

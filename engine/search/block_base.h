@@ -5,7 +5,7 @@
 
 #include <cstdint>
 
-#include "run/engine.h"
+#include "core/engine.h"
 
 namespace scarpex {
 

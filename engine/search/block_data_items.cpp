@@ -3,10 +3,10 @@
 #include <cmath>
 
 #include "model/geometry.h"
-#include "output/fortran_format.h"
-#include "run/data_reader.h"
-#include "run/error_lines.h"
-#include "run/run_control.h"
+#include "core/fortran_format.h"
+#include "core/data_reader.h"
+#include "core/error_lines.h"
+#include "core/run_control.h"
 #include "search/search_data_items.h"
 
 namespace scarpex {

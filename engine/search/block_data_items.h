@@ -2,7 +2,7 @@
 // through which the base of the central block passes, and the side segment length.
 #pragma once
 
-#include "run/engine.h"
+#include "core/engine.h"
 
 namespace scarpex {
 

@@ -4,6 +4,7 @@
 
 #include "search/block_base.h"
 #include "search/ground_scan.h"
+#include "search/random_numbers.h"
 
 namespace scarpex {
 

@@ -3,7 +3,7 @@
 // between 0 and 45 degrees, clear of the search limits.
 #pragma once
 
-#include "run/engine.h"
+#include "core/engine.h"
 
 namespace scarpex {
 

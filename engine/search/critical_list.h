@@ -4,7 +4,7 @@
 // critical surface are kept for the detailed output.
 #pragma once
 
-#include "run/engine.h"
+#include "core/engine.h"
 
 namespace scarpex {
 

@@ -4,7 +4,7 @@
 #include <cmath>
 
 #include "model/geometry.h"
-#include "output/fortran_format.h"
+#include "core/fortran_format.h"
 #include "output/slice_tables.h"
 
 namespace scarpex {

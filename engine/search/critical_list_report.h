@@ -3,7 +3,7 @@
 #pragma once
 
 #include "model/circle.h"
-#include "run/engine.h"
+#include "core/engine.h"
 
 namespace scarpex {
 

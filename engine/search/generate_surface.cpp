@@ -7,6 +7,7 @@
 #include "search/circular_generator.h"
 #include "search/ground_scan.h"
 #include "search/irregular_generator.h"
+#include "search/random_numbers.h"
 #include "search/rankine_block_generator.h"
 
 namespace scarpex {

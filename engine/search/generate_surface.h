@@ -2,7 +2,7 @@
 // engine's random state, in a fixed order, so that a search can be repeated exactly.
 #pragma once
 
-#include "run/engine.h"
+#include "core/engine.h"
 
 namespace scarpex {
 

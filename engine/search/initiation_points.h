@@ -1,7 +1,7 @@
 // Where the surfaces of a circular or irregular search start and end on the ground surface.
 #pragma once
 
-#include "run/engine.h"
+#include "core/engine.h"
 
 namespace scarpex {
 

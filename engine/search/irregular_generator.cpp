@@ -4,6 +4,7 @@
 #include <cmath>
 
 #include "search/ground_scan.h"
+#include "search/random_numbers.h"
 
 namespace scarpex {
 

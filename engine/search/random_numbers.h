@@ -3,14 +3,9 @@
 // Its state lives as long as the library and is never reseeded.
 #pragma once
 
-#include <cstdint>
+#include "model/random_state.h"
 
 namespace scarpex {
-
-struct RandomState {
-  int64_t state = 27487;
-  int32_t draws = 0;
-};
 
 // Next value, strictly between 0 and 1.
 float next_random(RandomState& rng);

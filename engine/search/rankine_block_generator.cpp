@@ -4,7 +4,7 @@
 #include <cmath>
 
 #include "model/geometry.h"
-#include "run/error_lines.h"
+#include "core/error_lines.h"
 #include "search/block_base.h"
 #include "search/ground_scan.h"
 

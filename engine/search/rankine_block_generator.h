@@ -4,7 +4,7 @@
 // The search limits do not apply to it.
 #pragma once
 
-#include "run/engine.h"
+#include "core/engine.h"
 
 namespace scarpex {
 

@@ -4,9 +4,9 @@
 #include <cstdint>
 
 #include "model/geometry.h"
-#include "output/fortran_format.h"
-#include "run/data_reader.h"
-#include "run/error_lines.h"
+#include "core/fortran_format.h"
+#include "core/data_reader.h"
+#include "core/error_lines.h"
 
 namespace scarpex {
 

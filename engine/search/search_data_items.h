@@ -2,7 +2,7 @@
 // to the report and checked against each other and the ground profile.
 #pragma once
 
-#include "run/engine.h"
+#include "core/engine.h"
 
 namespace scarpex {
 

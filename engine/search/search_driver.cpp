@@ -4,10 +4,10 @@
 
 #include "fos/analyse_surface.h"
 #include "model/geometry.h"
-#include "output/fortran_format.h"
+#include "core/fortran_format.h"
 #include "output/plot_file.h"
-#include "run/error_lines.h"
-#include "run/run_control.h"
+#include "core/error_lines.h"
+#include "core/run_control.h"
 #include "search/block_data_items.h"
 #include "search/critical_list.h"
 #include "search/critical_list_report.h"

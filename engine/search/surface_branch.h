@@ -4,7 +4,7 @@
 
 #include <cstdint>
 
-#include "run/engine.h"
+#include "core/engine.h"
 
 namespace scarpex {
 

@@ -7,10 +7,10 @@
 #include <functional>
 #include <string>
 
+#include "core/line_source.h"
+#include "core/text_sink.h"
 #include "model/problem_model.h"
-#include "output/text_sink.h"
-#include "run/line_source.h"
-#include "search/random_numbers.h"
+#include "model/random_state.h"
 
 namespace scarpex {
 

@@ -1,6 +1,6 @@
-#include "run/error_lines.h"
+#include "core/error_lines.h"
 
-#include "output/fortran_format.h"
+#include "core/fortran_format.h"
 
 namespace scarpex {
 

@@ -1,4 +1,4 @@
-#include "run/line_source.h"
+#include "core/line_source.h"
 
 #include <fstream>
 #include <sstream>

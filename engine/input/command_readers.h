@@ -3,7 +3,7 @@
 // returns at once when stop_code is above 0 after a read.
 #pragma once
 
-#include "run/engine.h"
+#include "core/engine.h"
 
 namespace scarpex {
 

@@ -9,7 +9,7 @@
 
 #include <cstdint>
 
-#include "run/engine.h"
+#include "core/engine.h"
 
 namespace scarpex {
 

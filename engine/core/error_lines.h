@@ -5,8 +5,8 @@
 #include <cstdint>
 #include <string_view>
 
-#include "output/text_sink.h"
-#include "run/engine.h"
+#include "core/engine.h"
+#include "core/text_sink.h"
 
 namespace scarpex {
 

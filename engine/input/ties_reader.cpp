@@ -4,18 +4,18 @@
 // load and the far end of the tieback. A count of 0 suppresses or reactivates the stored rows.
 #include <cmath>
 
-#include "model/command_readers.h"
+#include "core/data_reader.h"
+#include "core/error_lines.h"
+#include "core/fortran_format.h"
+#include "core/run_control.h"
+#include "input/command_readers.h"
 #include "model/geometry.h"
-#include "output/fortran_format.h"
-#include "run/data_reader.h"
-#include "run/error_lines.h"
-#include "run/run_control.h"
 
 namespace scarpex {
 
 namespace {
 
-constexpr float kLowestElevation = -0.001f;
+constexpr float kLowestElevation = -kCoordTolerance;
 
 // Places the head of a row on its boundary, completing a coordinate given as 0; true when
 // the head lies on the boundary. A boundary number that names no boundary of the profile
@@ -35,7 +35,7 @@ bool locate_head(const ProblemModel& m, int32_t b, float& x, float& y) {
   } else {
     float ground = 0.0f;
     segment_y_at(x1, y1, x2, y2, x, ground, found);
-    if (std::fabs(y - ground) > 0.001f) found = 0;
+    if (std::fabs(y - ground) > kCoordTolerance) found = 0;
   }
   return found == 1;
 }

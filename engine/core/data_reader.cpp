@@ -1,13 +1,13 @@
-#include "run/data_reader.h"
+#include "core/data_reader.h"
 
 #include <cmath>
 #include <string>
 #include <string_view>
 #include <vector>
 
-#include "output/fortran_format.h"
-#include "run/error_lines.h"
-#include "run/run_control.h"
+#include "core/error_lines.h"
+#include "core/fortran_format.h"
+#include "core/run_control.h"
 
 namespace scarpex {
 

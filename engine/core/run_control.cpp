@@ -1,13 +1,13 @@
-#include "run/run_control.h"
+#include "core/run_control.h"
 
-#include "output/fortran_format.h"
+#include "core/fortran_format.h"
 
 namespace scarpex {
 
 void make_startup_settings(ProblemModel& m) {
   m.stop_code = 0;
-  m.coord_tolerance = 0.001f;
-  m.deg_to_rad = 0.017453292f;
+  m.coord_tolerance = kCoordTolerance;
+  m.deg_to_rad = kDegToRad;
   m.input_error_flag = 0;
   m.bishop_method = 0;
   m.spencer_method = 0;
@@ -40,12 +40,12 @@ void abort_run(Engine& e) {
   kBanner.write(e.trace);
   kBanner.write(e.report);
   write_plot_end(e);
-  e.model.stop_code = 2;
+  e.model.stop_code = kRunEnded;
 }
 
 void stop_run(Engine& e) {
   write_plot_end(e);
-  e.model.stop_code = 2;
+  e.model.stop_code = kRunEnded;
 }
 
 }  // namespace scarpex

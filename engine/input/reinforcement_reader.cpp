@@ -1,18 +1,18 @@
 // REINF: layers of soil reinforcement, each a polyline of 2 to 40 points with the axial and
 // shear force the layer carries at each point and an inclination factor. There is no
 // suppression: once given, reinforcement stays in force. An error in a layer ends the run.
-#include "model/command_readers.h"
+#include "core/data_reader.h"
+#include "core/error_lines.h"
+#include "core/fortran_format.h"
+#include "core/run_control.h"
+#include "input/command_readers.h"
 #include "model/geometry.h"
-#include "output/fortran_format.h"
-#include "run/data_reader.h"
-#include "run/error_lines.h"
-#include "run/run_control.h"
 
 namespace scarpex {
 
 namespace {
 
-constexpr float kLowestValue = -0.001f;
+constexpr float kLowestValue = -kCoordTolerance;
 
 void write_layer_heading(Engine& e, int32_t layer, int32_t points) {
   static const FortranFormat kHeading(

@@ -1,4 +1,4 @@
-#include "output/text_sink.h"
+#include "core/text_sink.h"
 
 namespace scarpex {
 

@@ -1,12 +1,12 @@
 // LIMITS: straight limit boundaries that restrict where the searches may generate trial
 // surfaces. The first ones deflect a surface upward, the others downward. A count of 0
 // suppresses or reactivates the stored limits.
-#include "model/command_readers.h"
+#include "core/data_reader.h"
+#include "core/error_lines.h"
+#include "core/fortran_format.h"
+#include "core/run_control.h"
+#include "input/command_readers.h"
 #include "model/geometry.h"
-#include "output/fortran_format.h"
-#include "run/data_reader.h"
-#include "run/error_lines.h"
-#include "run/run_control.h"
 
 namespace scarpex {
 
@@ -16,7 +16,7 @@ namespace {
 // LM04 line. False when the run is ending.
 bool read_coordinate(Engine& e, int32_t i, float& value) {
   if (!read_real(e, value)) return false;
-  if (!(value > -0.001f)) report_input_error_item(e, "LM04", "Boundary", i);
+  if (!(value > -kCoordTolerance)) report_input_error_item(e, "LM04", "Boundary", i);
   return true;
 }
 

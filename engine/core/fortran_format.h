@@ -13,7 +13,7 @@
 #include <string_view>
 #include <vector>
 
-#include "output/text_sink.h"
+#include "core/text_sink.h"
 
 namespace scarpex {
 

@@ -1,7 +1,7 @@
 // Start-up settings and the two routines that end a run early.
 #pragma once
 
-#include "run/engine.h"
+#include "core/engine.h"
 
 namespace scarpex {
 

@@ -2,7 +2,7 @@
 // display-frame values, read in free format.
 #pragma once
 
-#include "run/engine.h"
+#include "core/engine.h"
 
 namespace scarpex {
 

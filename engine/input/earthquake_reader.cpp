@@ -1,8 +1,8 @@
 // EQUAKE: the pseudo-static earthquake coefficients applied to every slice weight, and the
 // cavitation pressure, which is echoed only. No value is checked.
-#include "model/command_readers.h"
-#include "output/fortran_format.h"
-#include "run/data_reader.h"
+#include "core/data_reader.h"
+#include "core/fortran_format.h"
+#include "input/command_readers.h"
 
 namespace scarpex {
 

@@ -1,11 +1,11 @@
 // SURFAC and SURBIS: a trial failure surface given point by point.
+#include "core/data_reader.h"
+#include "core/error_lines.h"
+#include "core/fortran_format.h"
+#include "core/run_control.h"
+#include "input/command_readers.h"
 #include "model/circle.h"
-#include "model/command_readers.h"
 #include "model/geometry.h"
-#include "output/fortran_format.h"
-#include "run/data_reader.h"
-#include "run/error_lines.h"
-#include "run/run_control.h"
 
 namespace scarpex {
 

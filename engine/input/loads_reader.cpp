@@ -3,12 +3,12 @@
 // the stored loads.
 #include <algorithm>
 
-#include "model/command_readers.h"
+#include "core/data_reader.h"
+#include "core/error_lines.h"
+#include "core/fortran_format.h"
+#include "core/run_control.h"
+#include "input/command_readers.h"
 #include "model/geometry.h"
-#include "output/fortran_format.h"
-#include "run/data_reader.h"
-#include "run/error_lines.h"
-#include "run/run_control.h"
 
 namespace scarpex {
 
@@ -58,7 +58,7 @@ void write_table_heading(Engine& e) {
 // The checks of one load; every failing check is reported and reading goes on.
 void check_load(Engine& e, int32_t i, int32_t& ground_position) {
   ProblemModel& m = e.model;
-  const float limit = -0.001f;
+  const float limit = -kCoordTolerance;
   if (!(m.load_x_left[i] > limit && m.load_x_right[i] > limit)) {
     report_input_error_item(e, "LD03", "Load", i);
   }

@@ -4,13 +4,13 @@
 #include <string>
 #include <vector>
 
-#include "model/command_readers.h"
+#include "core/data_reader.h"
+#include "core/error_lines.h"
+#include "core/fortran_format.h"
+#include "core/run_control.h"
+#include "input/command_readers.h"
 #include "model/geometry.h"
 #include "model/profile_order.h"
-#include "output/fortran_format.h"
-#include "run/data_reader.h"
-#include "run/error_lines.h"
-#include "run/run_control.h"
 
 namespace scarpex {
 

@@ -1,4 +1,4 @@
-#include "run/header_reader.h"
+#include "input/header_reader.h"
 
 #include <cerrno>
 #include <cstdlib>
@@ -6,8 +6,8 @@
 #include <string_view>
 #include <vector>
 
-#include "output/fortran_format.h"
-#include "run/run_control.h"
+#include "core/fortran_format.h"
+#include "core/run_control.h"
 
 namespace scarpex {
 

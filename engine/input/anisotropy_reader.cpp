@@ -2,11 +2,11 @@
 // gives a table of direction ranges (ascending counterclockwise limits, each closing a range
 // with its own cohesion and friction angle), and optionally a second table for the lower
 // reference elevation. A count of 0 suppresses or reactivates the stored data.
-#include "model/command_readers.h"
-#include "output/fortran_format.h"
-#include "run/data_reader.h"
-#include "run/error_lines.h"
-#include "run/run_control.h"
+#include "core/data_reader.h"
+#include "core/error_lines.h"
+#include "core/fortran_format.h"
+#include "core/run_control.h"
+#include "input/command_readers.h"
 
 namespace scarpex {
 

@@ -1,0 +1,4 @@
+// Planted fault: input and fos share a rank, so neither may use the other.
+#pragma once
+
+#include "input/reader.h"
