@@ -19,14 +19,6 @@ namespace scarpex {
 
 namespace {
 
-// Outcomes of a trial left in stop_code by the generators and the analysis.
-constexpr int32_t kCannotGenerate = 10;
-constexpr int32_t kCannotGenerateIrregular = 11;
-constexpr int32_t kTooRestrictive = 12;
-constexpr int32_t kSpencerOuterFailure = 13;
-constexpr int32_t kSpencerLocalFailure = 14;
-constexpr int32_t kSurfaceRejected = 21;
-
 constexpr float kDrawingStage = 0.0f;
 constexpr float kTrialStage = 2.0f;
 constexpr float kListStage = 3.0f;
@@ -84,15 +76,15 @@ bool run_trial(Engine& e, SearchState& s) {
   write_trial_number(e);
   generate_surface(e);  // circle, irregular surface or block, from the search's mode flags
   switch (m.stop_code) {
-    case 0:
+    case kRunGoesOn:
       break;
-    case kCannotGenerate:
-    case kCannotGenerateIrregular:
-      m.stop_code = 0;
+    case kCircleNotGenerated:
+    case kSurfaceNotGenerated:
+      m.stop_code = kRunGoesOn;
       report_generation_failure(e, "    4     SURFACE CAN NOT BE GENERATED",
                                 "Surface can not be generated");
       return true;
-    case kTooRestrictive:
+    case kLimitsTooRestrictive:
       // Not cleared: every later trial that does not itself fail with 10 or 11 is reported
       // and skipped the same way, and the run ends after the final report.
       report_generation_failure(e, "    5     SEARCH LIMITATIONS TOO RESTRICTIVE",
@@ -104,12 +96,12 @@ bool run_trial(Engine& e, SearchState& s) {
   m.plot_stage = kTrialStage;
   analyse_surface(e);
   switch (m.stop_code) {
-    case 0:
+    case kRunGoesOn:
       break;
-    case kSpencerOuterFailure:
-    case kSpencerLocalFailure:
-    case kSurfaceRejected:
-      m.stop_code = 0;
+    case kSpencerOuterFailed:
+    case kSpencerLocalFailed:
+    case kSurfaceNotSliced:
+      m.stop_code = kRunGoesOn;
       return true;
     default:
       return false;
