@@ -81,7 +81,8 @@ void write_listed_surface(Engine& e, int32_t k) {
   if (m.circular_search == 1) write_circle_line(e, circle);
   m.circle_record_x[k] = circle.x_centre;
   m.circle_record_y[k] = circle.y_centre;
-  m.circle_record_r[k] = circle.radius;
+  // Only a circular search keeps a radius in its records; the plot file shows 0 for the others.
+  m.circle_record_r[k] = m.circular_search == 1 ? circle.radius : 0.0f;
   write_fos_summary_line(e, slot.fos, slot.theta);
   if (k == 1) write_best_surface_detail(e);
 }
