@@ -6,7 +6,7 @@ ASAN_BUILD ?= build-asan
 FUZZ_BUILD ?= build-fuzz
 SECONDS    ?= 60
 JOBS       ?= 2
-EXAMPLE    ?= examples/layered_slope.dat
+EXAMPLE    ?= examples/circle_search.dat
 SUDO       := $(shell [ "$$(id -u)" = "0" ] || echo sudo)
 
 .PHONY: all build run test sanitize-test fuzz fuzz-deps bench deps format clean
@@ -62,8 +62,9 @@ fuzz: fuzz-deps
 	fuzz/run_fuzzers.sh $(FUZZ_BUILD) $(SECONDS)
 
 bench: build
-	@cmake --build $(BUILD) --target scarpex_bench -j $(JOBS)
+	@cmake --build $(BUILD) --target scarpex_bench scarpex_search_bench -j $(JOBS)
 	./$(BUILD)/scarpex_bench
+	./$(BUILD)/scarpex_search_bench
 
 format:
 	clang-format -i $$(git ls-files '*.cpp' '*.h')

@@ -82,6 +82,26 @@ std::string last_factor_of_safety(const std::string& report) {
   return found;
 }
 
+// The summary of the last search in the report: its lowest factor of safety is the first one
+// after the heading of its list, with the circle line just before it.
+struct SearchSummary {
+  std::string fos, circle;
+};
+
+SearchSummary last_search_summary(const std::string& report) {
+  SearchSummary summary;
+  std::size_t list = report.rfind("Following Are Displayed The");
+  if (list == std::string::npos) return summary;
+  std::string tail = report.substr(list);
+  std::size_t detail = tail.find("Individual data on the");
+  summary.fos = last_factor_of_safety(tail.substr(0, detail));
+  std::size_t circle = tail.find("Circle Center At");
+  if (circle != std::string::npos && circle < detail) {
+    summary.circle = trim(tail.substr(circle, tail.find('\n', circle) - circle));
+  }
+  return summary;
+}
+
 int report_outcome(const fs::path& run_folder, const std::vector<std::string>& names) {
   auto output = [&](std::size_t line) {
     fs::path name = trim(names[line - 1]);
@@ -95,8 +115,17 @@ int report_outcome(const fs::path& run_folder, const std::vector<std::string>& n
   std::string report_text = read_file(report);
   std::string status_text = read_file(status);
   bool aborted = report_text.find("EXECUTION OF SCARPEX ABORTED") != std::string::npos;
-  std::string fos = last_factor_of_safety(report_text);
-  if (!fos.empty()) std::cout << "Factor of safety: " << fos << "\n";
+  int trials = 0;
+  for (std::size_t at = status_text.find(" ntrial = "); at != std::string::npos;
+       at = status_text.find(" ntrial = ", at + 1)) {
+    ++trials;
+  }
+  SearchSummary search = last_search_summary(report_text);
+  std::string fos = search.fos.empty() ? last_factor_of_safety(report_text) : search.fos;
+  if (!search.fos.empty()) std::cout << "Lowest factor of safety: " << search.fos << "\n";
+  if (!search.circle.empty()) std::cout << search.circle << "\n";
+  if (trials > 0) std::cout << "Trial surfaces: " << trials << "\n";
+  if (search.fos.empty() && !fos.empty()) std::cout << "Factor of safety: " << fos << "\n";
   std::istringstream status_lines(status_text);
   std::string line, last_status;
   while (std::getline(status_lines, line)) {

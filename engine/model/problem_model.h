@@ -39,6 +39,17 @@ struct ListSlot {
   float moment_fos = 0.0f;  // Spencer's Fm; kept in slot 0 only
 };
 
+// A copy of the slice data of the most critical surface met so far in a search, with what its
+// detailed output needs: the earthquake coefficients in force when it was copied and the
+// theta of its Spencer analysis for the LOT count line.
+struct BestSurfaceRecord {
+  SliceTable slices;
+  ThrustLine thrust;
+  float earthquake_kh = 0.0f;
+  float earthquake_kv = 0.0f;
+  float theta_degrees = 0.0f;
+};
+
 // Solution status of the surface just analysed.
 enum SolutionStatus : int32_t { kConverged = 1, kNotConverged = 2, kNegativeFos = 3 };
 
@@ -190,6 +201,10 @@ struct ProblemModel {
   // The most-critical list; slot 0 carries the result of the surface just analysed.
   std::array<ListSlot, kListSlots> list{};
   int32_t list_shown_count = 0;
+  int32_t list_entry_count = 0;   // surfaces recorded so far, stopping at 11
+  int32_t list_sorted = 0;        // 1 when slots 1 to 10 are known to be in order
+  float list_lowest_fos = 50.0f;  // lowest factor of safety recorded in this search
+  BestSurfaceRecord best_surface;
   Table<float, 10> circle_record_x{}, circle_record_y{}, circle_record_r{};
 
   // The surface being analysed.

@@ -1,12 +1,206 @@
 #include "search/search_driver.h"
 
-#include "search/not_available.h"
+#include <cmath>
+
+#include "fos/analyse_surface.h"
+#include "model/geometry.h"
+#include "core/fortran_format.h"
+#include "output/plot_file.h"
+#include "core/error_lines.h"
+#include "core/run_control.h"
+#include "search/block_data_items.h"
+#include "search/critical_list.h"
+#include "search/critical_list_report.h"
+#include "search/generate_surface.h"
+#include "search/initiation_points.h"
+#include "search/search_data_items.h"
 
 namespace scarpex {
 
-// The random searches are not part of this version of the engine.
-void run_search(Engine& e, std::string_view command) {
-  command_not_available(e, command);
+namespace {
+
+constexpr float kDrawingStage = 0.0f;
+constexpr float kTrialStage = 2.0f;
+constexpr float kListStage = 3.0f;
+
+// Initiation points start half the tolerance to the right of their nominal abscissa.
+constexpr float kInitiationOffset = 0.0005f;
+constexpr float kSlopeMarginDegrees = 5.0f;
+
+// What the driver keeps for one search besides the model.
+struct SearchState {
+  float slope_margin = 0.0f;
+  AngleRestriction user_angles;  // radians, when the user restricted the angle
+  int32_t ntrial = 0;
+};
+
+void set_up(ProblemModel& m, SearchState& s) {
+  set_unit_labels(m);
+  m.block_search = m.block_search_switch == 1.0f ? 1 : 0;
+  if (m.block_search == 0) {
+    m.angle_90 = 90.0f * m.deg_to_rad;
+    s.slope_margin = kSlopeMarginDegrees * m.deg_to_rad;
+    m.angle_restricted = 0;
+  } else {
+    m.init_point_count = 1;
+    m.failed_generation_count = 0;
+    s.slope_margin = 0.0f;
+  }
+  m.angle_45 = 45.0f * m.deg_to_rad;
+  m.search_active = 1;
+  m.specified_surface_given = 0;
+  if (m.circular_search == 0) m.bishop_method = 0;
+  start_critical_list(m);
+}
+
+void write_plot(Engine& e, float stage) {
+  e.model.plot_stage = stage;
+  write_plot_records(e);
+}
+
+void write_trial_number(Engine& e) {
+  static const FortranFormat kLine("(' ntrial = ',I5)");
+  kLine.write(e.trace, {e.model.ntrial});
+  kLine.write(e.status, {e.model.ntrial});
+}
+
+void report_generation_failure(Engine& e, std::string_view status, std::string_view trace) {
+  write_free_line(e.status, {status});
+  write_free_line(e.trace, {trace});
+}
+
+// One trial. False when the search must end at once (a fatal stop_code).
+bool run_trial(Engine& e, SearchState& s) {
+  ProblemModel& m = e.model;
+  m.ntrial = ++s.ntrial;
+  write_trial_number(e);
+  generate_surface(e);  // circle, irregular surface or block, from the search's mode flags
+  switch (m.stop_code) {
+    case kRunGoesOn:
+      break;
+    case kCircleNotGenerated:
+    case kSurfaceNotGenerated:
+      m.stop_code = kRunGoesOn;
+      report_generation_failure(e, "    4     SURFACE CAN NOT BE GENERATED",
+                                "Surface can not be generated");
+      return true;
+    case kLimitsTooRestrictive:
+      // Not cleared: every later trial that does not itself fail with 10 or 11 is reported
+      // and skipped the same way, and the run ends after the final report.
+      report_generation_failure(e, "    5     SEARCH LIMITATIONS TOO RESTRICTIVE",
+                                "Search limitations too restrictive");
+      return true;
+    default:
+      return false;
+  }
+  m.plot_stage = kTrialStage;
+  analyse_surface(e);
+  switch (m.stop_code) {
+    case kRunGoesOn:
+      break;
+    case kSpencerOuterFailed:
+    case kSpencerLocalFailed:
+    case kSurfaceNotSliced:
+      m.stop_code = kRunGoesOn;
+      return true;
+    default:
+      return false;
+  }
+  write_plot_records(e);
+  // A factor that is not a finite number is never listed, whatever status came with it.
+  if (m.solution_status <= kConverged && std::isfinite(m.list[0].fos)) {
+    record_current_surface(m);
+  }
+  return true;
+}
+
+// Places point 1 of the surfaces at x0 and sets the first-segment bounds for its trials afresh,
+// which undoes the narrowing the generator made during the trials of the previous point.
+// False after RC09 (the ground there is below the minimum elevation), which ends the run.
+bool start_initiation_point(Engine& e, const SearchState& s, float x0) {
+  ProblemModel& m = e.model;
+  m.surface_x[1] = x0;
+  InitiationPoint point = locate_initiation_point(m, x0);
+  if (point.below_min_elevation) {
+    write_error_line(e.report, "RC09");
+    abort_run(e);
+    return false;
+  }
+  m.surface_y[1] = point.y;
+  m.start_boundary = point.boundary;
+  if (m.angle_restricted == 1) {
+    m.init_angle_upper = s.user_angles.upper;
+    m.init_angle_lower = s.user_angles.lower;
+  } else {
+    m.init_angle_upper = point.angle_limit - s.slope_margin;
+    m.init_angle_lower = -m.angle_45;
+  }
+  return true;
+}
+
+// Circular and irregular searches: surfaces_per_point trials from each initiation point. The
+// first point is always processed, even for a point count of 0 or less.
+bool run_point_trials(Engine& e, SearchState& s) {
+  ProblemModel& m = e.model;
+  m.start_boundary = 1;
+  const float spacing = m.init_point_count == 1 ? 0.0f
+                                                : (m.init_x_right - m.init_x_left) /
+                                                      static_cast<float>(m.init_point_count - 1);
+  if (m.circular_search == 1) set_termination_elevations(m);
+  float x0 = m.init_x_left + kInitiationOffset;
+  for (int32_t point = 1;; ++point) {
+    if (!start_initiation_point(e, s, x0)) return false;
+    for (int32_t trial = 1; trial <= m.surfaces_per_point; ++trial) {
+      if (!run_trial(e, s)) return false;
+    }
+    if (point >= m.init_point_count) return true;
+    x0 = x0 + spacing;
+  }
+}
+
+bool run_block_trials(Engine& e, SearchState& s) {
+  for (int32_t trial = 1; trial <= e.model.surfaces_per_point; ++trial) {
+    if (!run_trial(e, s)) return false;
+  }
+  return true;
+}
+
+void finish(Engine& e) {
+  ProblemModel& m = e.model;
+  if (m.list_sorted != 1) sort_critical_list(m);
+  write_critical_list_report(e);
+  write_plot(e, kDrawingStage);
+  write_plot(e, kListStage);
+  m.search_active = 0;
+  m.circular_search = 0;
+  m.block_search = 0;
+  m.block2_mode = 0;
+  m.block_search_switch = 0.0f;
+  m.bishop_method = 0;
+  m.input_error_flag = 0;
+}
+
+}  // namespace
+
+void run_search(Engine& e, std::string_view /*command*/) {
+  ProblemModel& m = e.model;
+  SearchState s;
+  set_up(m, s);
+  if (m.block_search == 1) {
+    read_block_search_items(e);
+  } else {
+    s.user_angles = read_circular_search_items(e);
+  }
+  if (m.stop_code > 0) return;
+  // Every error of the search's data has been reported by now.
+  if (m.input_error_flag != 0) {
+    abort_run(e);
+    return;
+  }
+  write_plot(e, kDrawingStage);
+  bool completed = m.block_search == 1 ? run_block_trials(e, s) : run_point_trials(e, s);
+  if (!completed) return;
+  finish(e);
 }
 
 }  // namespace scarpex
