@@ -243,10 +243,10 @@ TraceData read_trace_file(const std::string& file, std::string_view text) {
 StatusData read_status_file(const std::string& file, std::string_view text) {
   StatusData data;
   LineCursor in(file, text);
-  std::optional<int> segment_outcome;
+  CountedText segment_outcome;  // number 0: none yet
   auto close_segment = [&] {
-    if (segment_outcome) data.outcomes.push_back(*segment_outcome);
-    segment_outcome.reset();
+    if (segment_outcome.number != 0) data.outcomes.push_back(segment_outcome);
+    segment_outcome = CountedText{};
   };
   while (!in.at_end()) {
     std::string_view line = trim(in.next("a line"));
@@ -262,7 +262,7 @@ StatusData read_status_file(const std::string& file, std::string_view text) {
     if (!number) in.fail("expected a status line (a number and a text)");
     std::string_view status_text = trim(line.substr(words[0].size()));
     count_text(data.lines, std::string(status_text), *number);
-    if (*number >= 1 && *number <= 3) segment_outcome = *number;
+    if (*number >= 1 && *number <= 3) segment_outcome = CountedText{std::string(status_text), *number, 1};
   }
   close_segment();
   return data;

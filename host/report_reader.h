@@ -47,7 +47,7 @@ struct StatusData {
   std::vector<CountedText> lines;  // distinct status lines in order of first appearance
   int highest_trial = 0;
   // Per trial-numbered segment that holds a method outcome (status 1, 2 or 3): the last one.
-  std::vector<int> outcomes;
+  std::vector<CountedText> outcomes;
 };
 
 StatusData read_status_file(const std::string& file, std::string_view text);

@@ -47,8 +47,8 @@ void pair_with_report(Results& results, const ReportData& report, const StatusDa
   for (const ReportAnalysis& entry : report.analyses) {
     if (entry.kind == AnalysisKind::kSearch) {
       searches.push_back(&entry);
-    } else if (entry.executed) {
-      specified.push_back(&entry);
+    } else {
+      specified.push_back(&entry);  // only the last one can be a surface never analysed
     }
   }
   std::size_t next_specified = 0, next_search = 0;
@@ -72,7 +72,13 @@ void pair_with_report(Results& results, const ReportData& report, const StatusDa
   std::size_t k = 0;
   for (Analysis& analysis : results.analyses) {
     if (k >= status.outcomes.size()) break;
-    int number = status.outcomes[k++];
+    const CountedText& outcome = status.outcomes[k++];
+    if (outcome.text.find("SPENCER") != std::string::npos && !analysis.spencer) {
+      analysis.spencer = true;
+      if (analysis.base_method.empty()) analysis.base_method = analysis.method;
+      analysis.method = "Spencer";
+    }
+    int number = outcome.number;
     analysis.status = number == 1   ? SolutionStatus::kConverged
                       : number == 2 ? SolutionStatus::kNotConverged
                                     : SolutionStatus::kNegative;
