@@ -185,6 +185,9 @@ std::string results_json(const Results& r, int indent) {
       {"analyses", analyses},
       {"errors", errors},
       {"status_lines", counted(r.status_lines, true)},
+      {"last_status", r.last_status.number == 0 ? json(nullptr)
+                                                : json({{"number", r.last_status.number},
+                                                        {"text", r.last_status.text}})},
       {"trace_messages", counted(r.trace_messages, false)},
       {"warnings", r.warnings}};
   return document.dump(indent, ' ', false, json::error_handler_t::replace) + "\n";

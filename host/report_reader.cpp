@@ -262,6 +262,7 @@ StatusData read_status_file(const std::string& file, std::string_view text) {
     if (!number) in.fail("expected a status line (a number and a text)");
     std::string_view status_text = trim(line.substr(words[0].size()));
     count_text(data.lines, std::string(status_text), *number);
+    data.last = CountedText{std::string(status_text), *number, 1};
     if (*number >= 1 && *number <= 3) segment_outcome = CountedText{std::string(status_text), *number, 1};
   }
   close_segment();

@@ -46,6 +46,7 @@ TraceData read_trace_file(const std::string& file, std::string_view text);
 struct StatusData {
   std::vector<CountedText> lines;  // distinct status lines in order of first appearance
   int highest_trial = 0;
+  CountedText last;  // the last status line of the file
   // Per trial-numbered segment that holds a method outcome (status 1, 2 or 3): the last one.
   std::vector<CountedText> outcomes;
 };

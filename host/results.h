@@ -147,6 +147,7 @@ struct Results {
   std::vector<Analysis> analyses;
   std::vector<ErrorLine> errors;
   std::vector<CountedText> status_lines;
+  CountedText last_status;  // number 0 when the status file holds none
   std::vector<CountedText> trace_messages;
   int trial_count = 0;  // highest trial number in the status file
   std::vector<std::string> warnings;

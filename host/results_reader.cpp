@@ -149,6 +149,7 @@ Results read_results(const RunFiles& files) {
   if (auto status_text = read_or_warn(files.status, "status", results)) {
     status = read_status_file(files.status, *status_text);
     results.status_lines = status.lines;
+    results.last_status = status.last;
     results.trial_count = status.highest_trial;
   }
   pair_with_report(results, report, status);

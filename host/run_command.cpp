@@ -82,9 +82,8 @@ void print_summary(const HostOptions& options, const Results& results) {
       out << "\n";
     }
   }
-  if (!results.status_lines.empty()) {
-    const CountedText& last = results.status_lines.back();
-    out << "Last status: " << last.number << " " << last.text << "\n";
+  if (results.last_status.number != 0) {
+    out << "Last status: " << results.last_status.number << " " << results.last_status.text << "\n";
   }
   for (const ErrorLine& error : results.errors) {
     out << "Error " << error.code << (error.detail.empty() ? "" : " " + error.detail) << "\n";

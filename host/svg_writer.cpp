@@ -11,9 +11,9 @@ namespace scarpex_host {
 
 namespace {
 
-constexpr double kWidth = 1000;
+constexpr double kWidth = 1060;
 constexpr double kPlotLeft = 70, kPlotTop = 50, kPlotWidth = 740, kPlotMaxHeight = 560;
-constexpr double kLegendGap = 30, kLegendWidth = 150, kBottomSpace = 60;
+constexpr double kLegendGap = 30, kBottomSpace = 60;
 constexpr int kTicksWanted = 8;
 // Trial surfaces are written at a quarter of a picture unit, as whole numbers, relative to
 // the point before: short text even for thousands of trials.
@@ -30,13 +30,6 @@ class SvgBuilder {
 
   std::string build() {
     frame_ = fit_picture(bounds(), kPlotLeft, kPlotTop, kPlotWidth, kPlotMaxHeight);
-    double height = kPlotTop + frame_.height + kBottomSpace;
-    double legend_height = 40 + 22 * 12 + (has_trials() ? 22 * (FosColourScale::kBins + 2) : 0);
-    height = std::max(height, kPlotTop + legend_height);
-    out_ += "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n";
-    out_ += "<svg xmlns=\"http://www.w3.org/2000/svg\" width=\"" + num(kWidth) + "\" height=\"" +
-            num(height) + "\" viewBox=\"0 0 " + num(kWidth) + " " + num(height) +
-            "\" font-family=\"sans-serif\" font-size=\"12\">\n";
     out_ += "<rect width=\"100%\" height=\"100%\" fill=\"#ffffff\"/>\n";
     title();
     if (analysis_ == nullptr) {
@@ -53,9 +46,13 @@ class SvgBuilder {
       surfaces();
       out_ += "</g>\n";
     }
-    legend();
-    out_ += "</svg>\n";
-    return std::move(out_);
+    double legend_bottom = legend();
+    double height = std::max(kPlotTop + frame_.height + kBottomSpace, legend_bottom + 10);
+    std::string head = "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n";
+    head += "<svg xmlns=\"http://www.w3.org/2000/svg\" width=\"" + num(kWidth) + "\" height=\"" +
+            num(height) + "\" viewBox=\"0 0 " + num(kWidth) + " " + num(height) +
+            "\" font-family=\"sans-serif\" font-size=\"12\">\n";
+    return head + out_ + "</svg>\n";
   }
 
  private:
@@ -346,7 +343,8 @@ class SvgBuilder {
     y += 22;
   }
 
-  void legend() {
+  // Returns the lowest picture coordinate the legend reaches.
+  double legend() {
     double x = kPlotLeft + kPlotWidth + kLegendGap;
     double y = kPlotTop + 10;
     out_ += "<g class=\"legend\" fill=\"none\">\n";
@@ -388,9 +386,11 @@ class SvgBuilder {
                       [](const TrialSurface& t) { return t.solution_status != 1; })) {
         out_ += "<rect x=\"" + num(x) + "\" y=\"" + num(y) + "\" width=\"28\" height=\"16\" fill=\"#aaaaaa\"/>\n";
         out_ += "<text x=\"" + num(x + 36) + "\" y=\"" + num(y + 12) + "\">not converged</text>\n";
+        y += 18;
       }
     }
     out_ += "</g>\n</g>\n";
+    return y;
   }
 
   const Results& results_;
