@@ -30,6 +30,11 @@ class PlotReader {
 
   PlotData read() {
     if (in_.at_end()) in_.fail("the plot file is empty");
+    // A run that ends while reading the header of its input writes END alone.
+    if (trim(in_.peek()) == "END") {
+      data_.ended = true;
+      return std::move(data_);
+    }
     read_header();
     while (!in_.at_end()) {
       std::string_view line = in_.next("a record");

@@ -142,6 +142,7 @@ struct Results {
   std::string unit_system;  // "english", "metric", "generic" or empty when unknown
   std::string length_unit;  // "ft", "m", "L" or empty
   PlotFrame frame;
+  bool plot_read = false;   // the plot file was there and read
   bool plot_ended = false;  // the END record was read
   bool aborted = false;     // the abort banner is in the report or the trace file
   std::vector<Analysis> analyses;
@@ -154,7 +155,8 @@ struct Results {
 
   Outcome outcome() const {
     if (aborted) return Outcome::kAborted;
-    return plot_ended ? Outcome::kCompleted : Outcome::kIncomplete;
+    // Without a plot file the report alone tells: a run that was not aborted completed.
+    return plot_ended || !plot_read ? Outcome::kCompleted : Outcome::kIncomplete;
   }
   // The analysis whose result heads the summaries: the last one that has a factor of safety.
   const Analysis* headline() const {

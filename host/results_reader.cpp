@@ -131,6 +131,7 @@ Results read_results(const RunFiles& files) {
     PlotData plot = read_plot_file(files.plot, *plot_text);
     results.frame = plot.frame;
     results.analyses = std::move(plot.analyses);
+    results.plot_read = true;
     results.plot_ended = plot.ended;
     if (!plot.ended) results.warnings.push_back("the plot file has no END record");
   }
