@@ -51,8 +51,9 @@ FosColourScale FosColourScale::for_values(const std::vector<double>& factors) {
 
 int FosColourScale::bin(double fos) const {
   if (!std::isfinite(fos)) return kBins - 1;
-  int b = static_cast<int>(std::floor((fos - low_) / (high_ - low_) * kBins));
-  return std::clamp(b, 0, kBins - 1);
+  // Clamped before the conversion: a huge factor must not overflow the integer.
+  double b = std::floor((fos - low_) / (high_ - low_) * kBins);
+  return static_cast<int>(std::clamp(b, 0.0, static_cast<double>(kBins - 1)));
 }
 
 double FosColourScale::bin_from(int b) const { return low_ + (high_ - low_) * b / kBins; }
