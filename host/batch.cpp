@@ -40,7 +40,7 @@ struct Job {
   fs::path folder;
   pid_t pid = -1;
   // After the run:
-  std::string outcome = "not run";  // completed, aborted, incomplete, failed, crashed
+  std::string outcome = "not run";  // completed, aborted, failed, crashed
   std::string method, message;
   std::optional<double> fos;
   int exit_status = -1;

@@ -18,7 +18,7 @@ th, td { border: 1px solid #ccc; padding: 3px 8px; text-align: right; }
 th { background: #f0f0f0; }
 td.text, th.text { text-align: left; }
 .outcome-completed { color: #1a7f37; font-weight: bold; }
-.outcome-aborted, .outcome-incomplete { color: #b2182b; font-weight: bold; }
+.outcome-aborted { color: #b2182b; font-weight: bold; }
 .picture svg { max-width: 100%; height: auto; border: 1px solid #ddd; }
 .warning { color: #8a5a00; }
 )";

@@ -181,7 +181,6 @@ std::string results_json(const Results& r, int indent) {
       {"outcome", outcome_name(r.outcome())},
       {"aborted", r.aborted},
       {"plot_read", r.plot_read},
-      {"plot_ended", r.plot_ended},
       {"summary", summary},
       {"analyses", analyses},
       {"errors", errors},

@@ -130,7 +130,7 @@ struct CountedText {
   int count = 0;
 };
 
-enum class Outcome { kCompleted, kAborted, kIncomplete };
+enum class Outcome { kCompleted, kAborted };
 
 struct RunFiles {
   std::string input, report, plot, trace, status;
@@ -142,8 +142,7 @@ struct Results {
   std::string unit_system;  // "english", "metric", "generic" or empty when unknown
   std::string length_unit;  // "ft", "m", "L" or empty
   PlotFrame frame;
-  bool plot_read = false;   // the plot file was there and read
-  bool plot_ended = false;  // the END record was read
+  bool plot_read = false;  // the plot file was there and read
   bool aborted = false;     // the abort banner is in the report or the trace file
   std::vector<Analysis> analyses;
   std::vector<ErrorLine> errors;
@@ -154,9 +153,7 @@ struct Results {
   std::vector<std::string> warnings;
 
   Outcome outcome() const {
-    if (aborted) return Outcome::kAborted;
-    // Without a plot file the report alone tells: a run that was not aborted completed.
-    return plot_ended || !plot_read ? Outcome::kCompleted : Outcome::kIncomplete;
+    return aborted ? Outcome::kAborted : Outcome::kCompleted;
   }
   // The analysis whose result heads the summaries: the last one that has a factor of safety.
   const Analysis* headline() const {

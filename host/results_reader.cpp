@@ -1,5 +1,7 @@
 #include "results_reader.h"
 
+#include <algorithm>
+
 #include "file_reading.h"
 #include "plot_reader.h"
 #include "report_reader.h"
@@ -92,11 +94,9 @@ const char* outcome_name(Outcome outcome) {
     case Outcome::kCompleted:
       return "completed";
     case Outcome::kAborted:
-      return "aborted";
-    case Outcome::kIncomplete:
       break;
   }
-  return "incomplete";
+  return "aborted";
 }
 
 const char* status_name(SolutionStatus status) {
@@ -132,8 +132,11 @@ Results read_results(const RunFiles& files) {
     results.frame = plot.frame;
     results.analyses = std::move(plot.analyses);
     results.plot_read = true;
-    results.plot_ended = plot.ended;
-    if (!plot.ended) results.warnings.push_back("the plot file has no END record");
+    // Every way a run ends writes END: a file without it was cut, or its run did not finish.
+    if (!plot.ended) {
+      throw ResultsError(files.plot, static_cast<int>(std::count(plot_text->begin(), plot_text->end(), '\n')),
+                         "the file ends without its END record: it was cut, or its run did not finish");
+    }
   }
   if (auto trace_text = read_or_warn(files.trace, "trace", results)) {
     TraceData trace = read_trace_file(files.trace, *trace_text);

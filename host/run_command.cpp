@@ -159,16 +159,7 @@ int run_command(const HostOptions& options) {
   }
   bool written = write_products(options, results);
   if (!written) return kExitNoRun;
-  switch (results.outcome()) {
-    case Outcome::kCompleted:
-      return kExitCompleted;
-    case Outcome::kAborted:
-      return kExitAborted;
-    case Outcome::kIncomplete:
-      break;
-  }
-  std::cerr << "scarpex: the run did not finish: the plot file has no END record\n";
-  return kExitAborted;
+  return results.outcome() == Outcome::kCompleted ? kExitCompleted : kExitAborted;
 }
 
 }  // namespace scarpex_host
