@@ -57,7 +57,7 @@ TEST(HostCli, BadInputGivesAClearMessageAndStatus2) {
   copy_golden_outputs("spencer_converged_metric", folder.path());
   std::string plot = read_file(folder / "plot.plt");
   std::string names = quoted((folder / "names.dat").string());
-  for (std::size_t end : {plot.find("INS") + 40, plot.find("INS")}) {
+  for (std::size_t end : {plot.find('\n', plot.find("INS") + 4) + 1, plot.find("INS")}) {
     write_file(folder / "plot.plt", plot.substr(0, end));
     HostRun cut = run_scarpex("--names " + names + " --no-run --json -");
     EXPECT_EQ(cut.status, 2);
