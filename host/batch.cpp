@@ -79,8 +79,9 @@ bool start(Job& job, const fs::path& self, const HostOptions& options) {
     job.message = "cannot make " + job.folder.string() + ": " + error.message();
     return false;
   }
-  std::vector<std::string> args = {self.string(), job.input, "--out", job.folder.string(),
-                                   "--json", (job.folder / "result.json").string()};
+  std::vector<std::string> args = {self.string(), job.input,
+                                   "--out",       job.folder.string(),
+                                   "--json",      (job.folder / "result.json").string()};
   if (!options.library.empty()) {
     args.push_back("--library");
     args.push_back(options.library);
@@ -92,7 +93,8 @@ bool start(Job& job, const fs::path& self, const HostOptions& options) {
   std::string log = (job.folder / "host.log").string();
   posix_spawn_file_actions_t actions;
   posix_spawn_file_actions_init(&actions);
-  posix_spawn_file_actions_addopen(&actions, STDOUT_FILENO, log.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+  posix_spawn_file_actions_addopen(&actions, STDOUT_FILENO, log.c_str(),
+                                   O_WRONLY | O_CREAT | O_TRUNC, 0644);
   posix_spawn_file_actions_adddup2(&actions, STDOUT_FILENO, STDERR_FILENO);
   posix_spawn_file_actions_addopen(&actions, STDIN_FILENO, "/dev/null", O_RDONLY, 0);
   int failed = posix_spawn(&job.pid, argv[0], &actions, nullptr, argv.data(), environ);
@@ -131,7 +133,8 @@ void finish(Job& job, int status) {
   if (job.results.is_object()) {
     const json& summary = job.results["summary"];
     if (summary["method"].is_string()) job.method = summary["method"].get<std::string>();
-    if (summary["factor_of_safety"].is_number()) job.fos = summary["factor_of_safety"].get<double>();
+    if (summary["factor_of_safety"].is_number())
+      job.fos = summary["factor_of_safety"].get<double>();
   }
   if (WIFSIGNALED(status)) {
     job.outcome = "crashed";
@@ -145,8 +148,8 @@ void finish(Job& job, int status) {
     job.message = failure_message(job);
     return;
   }
-  job.outcome = job.results["outcome"].is_string() ? job.results["outcome"].get<std::string>()
-                                                   : "failed";
+  job.outcome =
+      job.results["outcome"].is_string() ? job.results["outcome"].get<std::string>() : "failed";
   if (job.outcome != "completed") job.message = failure_message(job);
 }
 
@@ -165,7 +168,8 @@ void print_table(const std::vector<Job>& jobs) {
     text.resize(std::max(text.size(), w), ' ');
     return text;
   };
-  std::cout << pad("File", width) << "  " << pad("Method", 15) << "  " << pad("FOS", 8) << "  Outcome\n";
+  std::cout << pad("File", width) << "  " << pad("Method", 15) << "  " << pad("FOS", 8)
+            << "  Outcome\n";
   for (const Job& job : jobs) {
     std::string fos = job.fos ? fixed_text(*job.fos, 3) : "-";
     std::cout << pad(job.input, width) << "  " << pad(job.method.empty() ? "-" : job.method, 15)
@@ -177,12 +181,9 @@ void print_table(const std::vector<Job>& jobs) {
 bool write_jsonl(const std::string& path, const std::vector<Job>& jobs) {
   std::ofstream file(path, std::ios::binary);
   for (const Job& job : jobs) {
-    json line = {{"input", job.input},
-                 {"folder", job.folder.string()},
-                 {"outcome", job.outcome},
-                 {"exit_status", job.exit_status},
-                 {"message", job.message},
-                 {"results", job.results}};
+    json line = {{"input", job.input},     {"folder", job.folder.string()},
+                 {"outcome", job.outcome}, {"exit_status", job.exit_status},
+                 {"message", job.message}, {"results", job.results}};
     file << line.dump(-1, ' ', false, json::error_handler_t::replace) << "\n";
   }
   file.close();
@@ -236,12 +237,14 @@ int run_batch(const HostOptions& options) {
   }
   progress.close();
   print_table(jobs);
-  bool all = std::all_of(jobs.begin(), jobs.end(), [](const Job& j) { return j.outcome == "completed"; });
+  bool all =
+      std::all_of(jobs.begin(), jobs.end(), [](const Job& j) { return j.outcome == "completed"; });
   if (!options.jsonl_file.empty() && !write_jsonl(options.jsonl_file, jobs)) {
     std::cerr << "scarpex: batch: cannot write " << options.jsonl_file << "\n";
     return kExitNoBatch;
   }
-  std::cout << std::count_if(jobs.begin(), jobs.end(), [](const Job& j) { return j.outcome == "completed"; })
+  std::cout << std::count_if(jobs.begin(), jobs.end(),
+                             [](const Job& j) { return j.outcome == "completed"; })
             << " of " << jobs.size() << " files completed\n";
   return all ? kExitAllCompleted : kExitSomeNotCompleted;
 }

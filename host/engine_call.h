@@ -11,9 +11,9 @@ namespace scarpex_host {
 std::string default_library_path();
 
 struct EngineCall {
-  bool called = false;     // the library was loaded and DAROZI was called
-  int32_t result = 0;      // what DAROZI returned
-  std::string problem;     // why it was not called
+  bool called = false;  // the library was loaded and DAROZI was called
+  int32_t result = 0;   // what DAROZI returned
+  std::string problem;  // why it was not called
 };
 
 // Calls DAROZI with `run_folder` as the working folder, then returns to the folder it was

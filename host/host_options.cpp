@@ -135,7 +135,9 @@ std::string usage_text(bool batch) {
   return batch ? app.batch->help() : app.main.help();
 }
 
-std::string version_text() { return std::string("scarpex ") + SCARPEX_VERSION + "\n"; }
+std::string version_text() {
+  return std::string("scarpex ") + SCARPEX_VERSION + "\n";
+}
 
 OutputNames output_names_for(const std::string& input_path) {
   std::string stem = fs::path(input_path).stem().string();
@@ -160,8 +162,14 @@ std::string names_file_text(const HostOptions& options, const std::string& input
                                outputs.trace,
                                "",
                                outputs.status};
+  // A line break inside a banner text would shift every later line of names.dat.
   std::string text;
-  for (const std::string& line : lines) text += line + "\n";
+  for (std::string line : lines) {
+    for (char& c : line) {
+      if (c == '\n' || c == '\r') c = ' ';
+    }
+    text += line + "\n";
+  }
   return text;
 }
 

@@ -110,8 +110,9 @@ class HtmlBuilder {
       const Analysis& a = r_.analyses[i];
       out_ += "<tr>" + cell(std::to_string(i + 1)) +
               cell(a.kind == AnalysisKind::kSearch ? "search" : "specified surface", true) +
-              cell(a.method.empty() ? "-" : a.method, true) + cell(optional_fixed(a.factor_of_safety(), 3)) +
-              cell(status_name(a.status), true) + cell(std::to_string(a.trials.size())) + "</tr>\n";
+              cell(a.method.empty() ? "-" : a.method, true) +
+              cell(optional_fixed(a.factor_of_safety(), 3)) + cell(status_name(a.status), true) +
+              cell(std::to_string(a.trials.size())) + "</tr>\n";
     }
     out_ += "</table>\n</section>\n";
   }
@@ -125,8 +126,9 @@ class HtmlBuilder {
       surface_row("specified", *head_->surface);
       out_ += "</table>\n";
     } else if (head_->critical.empty()) {
-      out_ += "<h2>Most critical surfaces</h2>\n<p>No solution was obtained for the failure "
-              "surfaces examined.</p>\n";
+      out_ +=
+          "<h2>Most critical surfaces</h2>\n<p>No solution was obtained for the failure "
+          "surfaces examined.</p>\n";
     } else {
       out_ += "<h2>Most critical surfaces</h2>\n<table class=\"surfaces\">\n" +
               header_row({"Rank", "FOS", "Points", "First point", "Last point", "Centre x",
@@ -151,7 +153,8 @@ class HtmlBuilder {
     if (head_->kind == AnalysisKind::kSearch) {
       if (s.circle) {
         Point c = display({s.circle->x, s.circle->y});
-        out_ += cell(fixed_text(c.x, 2)) + cell(fixed_text(c.y, 2)) + cell(fixed_text(s.circle->radius, 2));
+        out_ += cell(fixed_text(c.x, 2)) + cell(fixed_text(c.y, 2)) +
+                cell(fixed_text(s.circle->radius, 2));
       } else {
         out_ += cell("-") + cell("-") + cell("-");
       }
@@ -170,10 +173,10 @@ class HtmlBuilder {
     for (const SliceRow& row : head_->slices->rows) {
       out_ += "<tr class=\"slice\">" + cell(std::to_string(row.index)) +
               cell(fixed_text(display({row.x_mid, 0}).x, 2)) + cell(fixed_text(row.width, 2));
-      for (double v : {row.weight, row.base_water_force, row.tie_normal_force, row.tie_shear_force,
-                       row.earthquake_horizontal, row.earthquake_vertical, row.load,
-                       row.base_total_stress, row.base_effective_stress, row.base_shear_stress,
-                       row.base_pore_pressure}) {
+      for (double v :
+           {row.weight, row.base_water_force, row.tie_normal_force, row.tie_shear_force,
+            row.earthquake_horizontal, row.earthquake_vertical, row.load, row.base_total_stress,
+            row.base_effective_stress, row.base_shear_stress, row.base_pore_pressure}) {
         out_ += cell(force_text(v));
       }
       out_ += "</tr>\n";
@@ -188,8 +191,9 @@ class HtmlBuilder {
     const auto& points = head_->line_of_thrust->points;
     for (std::size_t i = 0; i < points.size(); ++i) {
       Point d = display({points[i].x, points[i].y});
-      out_ += "<tr>" + cell(std::to_string(i)) + cell(fixed_text(d.x, 2)) + cell(fixed_text(d.y, 2)) +
-              cell(fixed_text(points[i].ratio, 3)) + cell(fixed_text(points[i].side_force, 0)) + "</tr>\n";
+      out_ += "<tr>" + cell(std::to_string(i)) + cell(fixed_text(d.x, 2)) +
+              cell(fixed_text(d.y, 2)) + cell(fixed_text(points[i].ratio, 3)) +
+              cell(fixed_text(points[i].side_force, 0)) + "</tr>\n";
     }
     out_ += "</table>\n</section>\n";
   }
@@ -202,8 +206,8 @@ class HtmlBuilder {
     }
     out_ += "<table class=\"errors\">\n" + header_row({"Code", "Detail", "File", "Line"});
     for (const ErrorLine& e : r_.errors) {
-      out_ += "<tr class=\"error\">" + cell(e.code, true) + cell(e.detail, true) + cell(e.file, true) +
-              cell(std::to_string(e.line)) + "</tr>\n";
+      out_ += "<tr class=\"error\">" + cell(e.code, true) + cell(e.detail, true) +
+              cell(e.file, true) + cell(std::to_string(e.line)) + "</tr>\n";
     }
     out_ += "</table>\n</section>\n";
   }
@@ -215,6 +219,8 @@ class HtmlBuilder {
 
 }  // namespace
 
-std::string results_html(const Results& results) { return HtmlBuilder(results).build(); }
+std::string results_html(const Results& results) {
+  return HtmlBuilder(results).build();
+}
 
 }  // namespace scarpex_host

@@ -11,13 +11,17 @@ namespace {
 using json = nlohmann::ordered_json;
 
 // A value that did not fit its field in the file (NaN) or is infinite has no JSON number.
-json number(double value) { return std::isfinite(value) ? json(value) : json(nullptr); }
+json number(double value) {
+  return std::isfinite(value) ? json(value) : json(nullptr);
+}
 
 json optional_number(const std::optional<double>& value) {
   return value ? number(*value) : json(nullptr);
 }
 
-json point(Point p) { return json::array({number(p.x), number(p.y)}); }
+json point(Point p) {
+  return json::array({number(p.x), number(p.y)});
+}
 
 template <typename Points>
 json points(const Points& list) {
@@ -41,7 +45,8 @@ json circle(const std::optional<Circle>& c) {
 json drawing(const Drawing& d) {
   json boundaries = json::array();
   for (const Boundary& b : d.boundaries) {
-    boundaries.push_back({{"index", b.index}, {"top", b.top}, {"points", points(std::array{b.left, b.right})}});
+    boundaries.push_back(
+        {{"index", b.index}, {"top", b.top}, {"points", points(std::array{b.left, b.right})}});
   }
   return {{"ground_surface", points(d.ground_surface)},
           {"boundaries", boundaries},
@@ -62,12 +67,13 @@ json result_surface(const ResultSurface& s) {
 json trials(const std::vector<TrialSurface>& list) {
   json out = json::array();
   for (const TrialSurface& t : list) {
-    out.push_back({{"trial", t.trial},
-                   {"solution_status", t.solution_status},
-                   {"factor_of_safety", number(t.factor_of_safety)},
-                   {"circle", circle(t.circle.radius != 0 ? std::optional(t.circle) : std::nullopt)},
-                   {"theta", number(t.theta)},
-                   {"points", points(t.points)}});
+    out.push_back(
+        {{"trial", t.trial},
+         {"solution_status", t.solution_status},
+         {"factor_of_safety", number(t.factor_of_safety)},
+         {"circle", circle(t.circle.radius != 0 ? std::optional(t.circle) : std::nullopt)},
+         {"theta", number(t.theta)},
+         {"points", points(t.points)}});
   }
   return out;
 }
@@ -106,7 +112,9 @@ json line_of_thrust(const std::optional<LineOfThrust>& lot) {
   return {{"theta", number(lot->theta)}, {"points", rows}};
 }
 
-json text_or_null(const std::string& text) { return text.empty() ? json(nullptr) : json(text); }
+json text_or_null(const std::string& text) {
+  return text.empty() ? json(nullptr) : json(text);
+}
 
 json analysis(const Analysis& a, std::size_t index) {
   bool search = a.kind == AnalysisKind::kSearch;
@@ -149,26 +157,31 @@ json counted(const std::vector<CountedText>& list, bool numbered) {
 
 std::string results_json(const Results& r, int indent) {
   json analyses = json::array();
-  for (std::size_t i = 0; i < r.analyses.size(); ++i) analyses.push_back(analysis(r.analyses[i], i + 1));
+  for (std::size_t i = 0; i < r.analyses.size(); ++i)
+    analyses.push_back(analysis(r.analyses[i], i + 1));
   json errors = json::array();
   for (const ErrorLine& e : r.errors) {
     errors.push_back({{"code", e.code}, {"detail", e.detail}, {"file", e.file}, {"line", e.line}});
   }
   const Analysis* head = r.headline();
-  json summary = {{"method", head ? text_or_null(head->method) : json(nullptr)},
-                  {"factor_of_safety", head ? optional_number(head->factor_of_safety()) : json(nullptr)},
-                  {"theta", head ? optional_number(head->theta) : json(nullptr)},
-                  {"status", head ? status_name(head->status) : "unknown"},
-                  {"outcome", outcome_name(r.outcome())},
-                  {"trials", r.trial_count},
-                  {"error_codes", json::array()}};
+  json summary = {
+      {"method", head ? text_or_null(head->method) : json(nullptr)},
+      {"factor_of_safety", head ? optional_number(head->factor_of_safety()) : json(nullptr)},
+      {"theta", head ? optional_number(head->theta) : json(nullptr)},
+      {"status", head ? status_name(head->status) : "unknown"},
+      {"outcome", outcome_name(r.outcome())},
+      {"trials", r.trial_count},
+      {"error_codes", json::array()}};
   for (const ErrorLine& e : r.errors) summary["error_codes"].push_back(e.code);
   json document = {
       {"schema", "scarpex-results"},
       {"schema_version", kJsonSchemaVersion},
       {"files",
-       {{"input", r.files.input}, {"report", r.files.report}, {"plot", r.files.plot},
-        {"trace", r.files.trace}, {"status", r.files.status}}},
+       {{"input", r.files.input},
+        {"report", r.files.report},
+        {"plot", r.files.plot},
+        {"trace", r.files.trace},
+        {"status", r.files.status}}},
       {"title", r.title},
       {"units", {{"system", text_or_null(r.unit_system)}, {"length", text_or_null(r.length_unit)}}},
       {"frame",
@@ -185,9 +198,9 @@ std::string results_json(const Results& r, int indent) {
       {"analyses", analyses},
       {"errors", errors},
       {"status_lines", counted(r.status_lines, true)},
-      {"last_status", r.last_status.number == 0 ? json(nullptr)
-                                                : json({{"number", r.last_status.number},
-                                                        {"text", r.last_status.text}})},
+      {"last_status", r.last_status.number == 0
+                          ? json(nullptr)
+                          : json({{"number", r.last_status.number}, {"text", r.last_status.text}})},
       {"trace_messages", counted(r.trace_messages, false)},
       {"warnings", r.warnings}};
   return document.dump(indent, ' ', false, json::error_handler_t::replace) + "\n";

@@ -16,8 +16,8 @@ struct Rgb {
   double r, g, b;
 };
 // Red, orange, yellow, green, blue.
-constexpr std::array<Rgb, 5> kStops = {
-    Rgb{215, 25, 28}, Rgb{253, 174, 97}, Rgb{235, 220, 80}, Rgb{120, 198, 121}, Rgb{44, 123, 182}};
+constexpr std::array<Rgb, 5> kStops = {Rgb{215, 25, 28}, Rgb{253, 174, 97}, Rgb{235, 220, 80},
+                                       Rgb{120, 198, 121}, Rgb{44, 123, 182}};
 
 std::string hex(const Rgb& c) {
   static const char* digits = "0123456789abcdef";
@@ -56,8 +56,12 @@ int FosColourScale::bin(double fos) const {
   return static_cast<int>(std::clamp(b, 0.0, static_cast<double>(kBins - 1)));
 }
 
-double FosColourScale::bin_from(int b) const { return low_ + (high_ - low_) * b / kBins; }
-double FosColourScale::bin_to(int b) const { return low_ + (high_ - low_) * (b + 1) / kBins; }
+double FosColourScale::bin_from(int b) const {
+  return low_ + (high_ - low_) * b / kBins;
+}
+double FosColourScale::bin_to(int b) const {
+  return low_ + (high_ - low_) * (b + 1) / kBins;
+}
 
 std::string FosColourScale::colour(int b) const {
   double t = (b + 0.5) / kBins * (kStops.size() - 1);

@@ -52,9 +52,11 @@ class PlotReader {
 
  private:
   void read_header() {
-    std::vector<double> ints = in_.reals(in_.next("the frame line"), kHeaderInts, "three frame integers");
+    std::vector<double> ints =
+        in_.reals(in_.next("the frame line"), kHeaderInts, "three frame integers");
     for (std::size_t i = 0; i < 3; ++i) data_.frame.ints[i] = static_cast<int>(ints[i]);
-    std::vector<double> reals = in_.reals(in_.next("the frame values"), kHeaderReals, "six frame values");
+    std::vector<double> reals =
+        in_.reals(in_.next("the frame values"), kHeaderReals, "six frame values");
     for (std::size_t i = 0; i < 6; ++i) data_.frame.reals[i] = reals[i];
   }
 
@@ -189,8 +191,8 @@ class PlotReader {
         in_.free_reals(in_.next("the point count and status"), 2, "the point count and status");
     if (counts[0] < 0 || counts[0] != std::floor(counts[0])) in_.fail("a bad point count");
     t.solution_status = static_cast<int>(counts[1]);
-    std::vector<double> r =
-        in_.reals(in_.next("the trial result"), kTrialResult, "the factor of safety, circle and theta");
+    std::vector<double> r = in_.reals(in_.next("the trial result"), kTrialResult,
+                                      "the factor of safety, circle and theta");
     t.factor_of_safety = r[0];
     t.circle = {r[1], r[2], r[3]};
     t.theta = r[4];
@@ -205,8 +207,8 @@ class PlotReader {
     int n = count("the number of listed surfaces");
     for (int k = 0; k < n; ++k) {
       int point_count = count("the point count of a listed surface");
-      std::vector<double> r = in_.free_reals(in_.next("a listed result"), 4,
-                                             "the factor of safety and the circle");
+      std::vector<double> r =
+          in_.free_reals(in_.next("a listed result"), 4, "the factor of safety and the circle");
       a.critical.push_back(
           {r[0], circle_of(r[1], r[2], r[3]), points(point_count, kPoint12, "a listed point")});
     }
@@ -222,8 +224,9 @@ class PlotReader {
 
   std::vector<double> slice_row(const std::vector<int>& widths, int index, const char* what) {
     std::vector<double> v = in_.reals(in_.next(what), widths, what);
-    if (v[0] != index) in_.fail(std::string(what) + " numbered " + std::to_string(int(v[0])) +
-                                ", expected " + std::to_string(index));
+    if (v[0] != index)
+      in_.fail(std::string(what) + " numbered " + std::to_string(int(v[0])) + ", expected " +
+               std::to_string(index));
     return v;
   }
 

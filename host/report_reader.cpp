@@ -83,8 +83,7 @@ class ReportReader {
       part.resize(kTitleHalf, ' ');
       return part;
     };
-    bool continued = next.size() > kTitleColumn &&
-                     next.find_first_not_of(' ') == kTitleColumn;
+    bool continued = next.size() > kTitleColumn && next.find_first_not_of(' ') == kTitleColumn;
     data_.title = std::string(trim(half(line) + (continued ? half(next) : "")));
   }
 
@@ -112,7 +111,8 @@ class ReportReader {
     if (starts_with(line, kSpecifiedCaption)) {
       ReportAnalysis* last = current();
       // A surface given again before it was analysed replaces the earlier one.
-      if (last && last->kind == AnalysisKind::kSpecified && !last->executed) data_.analyses.pop_back();
+      if (last && last->kind == AnalysisKind::kSpecified && !last->executed)
+        data_.analyses.pop_back();
       ReportAnalysis a;
       a.method = method_of_caption(line);
       data_.analyses.push_back(a);
@@ -180,15 +180,17 @@ class ReportReader {
 
   // "*** 1.234   ***" or "***  FOS = 1.234   Spencer`s Theta = 14.37  ***": the factor of
   // safety and, with Spencer's method, theta.
-  static std::optional<std::pair<double, std::optional<double>>> summary_line(std::string_view line) {
-    if (!starts_with(line, "***") || !ends_with(line, "***") || line.size() < 8) return std::nullopt;
+  static std::optional<std::pair<double, std::optional<double>>> summary_line(
+      std::string_view line) {
+    if (!starts_with(line, "***") || !ends_with(line, "***") || line.size() < 8)
+      return std::nullopt;
     if (starts_with(line, kSpencerSummary)) {
       std::string_view rest = line.substr(kSpencerSummary.size());
       std::size_t at = rest.find(kSpencerTheta);
       if (at == std::string_view::npos) return std::nullopt;
       auto fos = parse_real(rest.substr(0, at));
-      auto theta = parse_real(rest.substr(at + kSpencerTheta.size(),
-                                          rest.size() - at - kSpencerTheta.size() - 3));
+      auto theta = parse_real(
+          rest.substr(at + kSpencerTheta.size(), rest.size() - at - kSpencerTheta.size() - 3));
       if (!fos || !theta) return std::nullopt;
       return std::make_pair(*fos, theta);
     }
@@ -253,8 +255,8 @@ StatusData read_status_file(const std::string& file, std::string_view text) {
     if (line.empty()) continue;
     if (starts_with(line, "ntrial =")) {
       close_segment();
-      data.highest_trial = std::max(data.highest_trial,
-                                    parse_int(line.substr(8)).value_or(data.highest_trial));
+      data.highest_trial =
+          std::max(data.highest_trial, parse_int(line.substr(8)).value_or(data.highest_trial));
       continue;
     }
     std::vector<std::string_view> words = split_blanks(line);
@@ -263,7 +265,8 @@ StatusData read_status_file(const std::string& file, std::string_view text) {
     std::string_view status_text = trim(line.substr(words[0].size()));
     count_text(data.lines, std::string(status_text), *number);
     data.last = CountedText{std::string(status_text), *number, 1};
-    if (*number >= 1 && *number <= 3) segment_outcome = CountedText{std::string(status_text), *number, 1};
+    if (*number >= 1 && *number <= 3)
+      segment_outcome = CountedText{std::string(status_text), *number, 1};
   }
   close_segment();
   return data;

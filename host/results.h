@@ -103,7 +103,7 @@ struct Analysis {
   std::optional<SliceDetail> slices;
   std::optional<LineOfThrust> line_of_thrust;
   // From the report.
-  std::string method;       // of the factor of safety: "Modified Bishop", "Modified Janbu", "Spencer"
+  std::string method;  // of the factor of safety: "Modified Bishop", "Modified Janbu", "Spencer"
   std::string base_method;  // under Spencer's method, the method that gave its starting value
   bool spencer = false;
   std::optional<double> theta;
@@ -143,7 +143,7 @@ struct Results {
   std::string length_unit;  // "ft", "m", "L" or empty
   PlotFrame frame;
   bool plot_read = false;  // the plot file was there and read
-  bool aborted = false;     // the abort banner is in the report or the trace file
+  bool aborted = false;    // the abort banner is in the report or the trace file
   std::vector<Analysis> analyses;
   std::vector<ErrorLine> errors;
   std::vector<CountedText> status_lines;
@@ -152,9 +152,7 @@ struct Results {
   int trial_count = 0;  // highest trial number in the status file
   std::vector<std::string> warnings;
 
-  Outcome outcome() const {
-    return aborted ? Outcome::kAborted : Outcome::kCompleted;
-  }
+  Outcome outcome() const { return aborted ? Outcome::kAborted : Outcome::kCompleted; }
   // The analysis whose result heads the summaries: the last one that has a factor of safety.
   const Analysis* headline() const {
     for (auto it = analyses.rbegin(); it != analyses.rend(); ++it) {

@@ -18,7 +18,8 @@ std::optional<std::string> read_or_warn(const std::string& path, const char* wha
     return std::nullopt;
   }
   FileText file = read_regular_file(path, kResultsFileCap);
-  if (!file.text) results.warnings.push_back(std::string("skipped the ") + what + " file: " + file.problem);
+  if (!file.text)
+    results.warnings.push_back(std::string("skipped the ") + what + " file: " + file.problem);
   return file.text;
 }
 
@@ -29,13 +30,15 @@ void apply_report(Analysis& analysis, const ReportAnalysis& entry) {
   if (analysis.spencer && analysis.base_method == "Spencer") analysis.base_method.clear();
   analysis.misleading = entry.misleading;
   if (analysis.kind == AnalysisKind::kSearch) {
-    if (!entry.listed_theta.empty() && analysis.spencer) analysis.theta = entry.listed_theta.front();
+    if (!entry.listed_theta.empty() && analysis.spencer)
+      analysis.theta = entry.listed_theta.front();
     return;
   }
   analysis.theta = entry.theta;
   if (entry.negative) {
     analysis.status = SolutionStatus::kNegative;
-  } else if (entry.not_converged || (entry.theta_table && !entry.theta_result && !entry.factor_of_safety)) {
+  } else if (entry.not_converged ||
+             (entry.theta_table && !entry.theta_result && !entry.factor_of_safety)) {
     analysis.status = SolutionStatus::kNotConverged;
   } else if (entry.factor_of_safety) {
     analysis.status = SolutionStatus::kConverged;
@@ -116,9 +119,8 @@ const char* status_name(SolutionStatus status) {
 Results read_results(const RunFiles& files) {
   Results results;
   results.files = files;
-  FileText report_file =
-      files.report.empty() ? FileText{std::nullopt, "no report file is named"}
-                           : read_regular_file(files.report, kResultsFileCap);
+  FileText report_file = files.report.empty() ? FileText{std::nullopt, "no report file is named"}
+                                              : read_regular_file(files.report, kResultsFileCap);
   if (!report_file.text) throw ResultsError(files.report, 0, "no report: " + report_file.problem);
   ReportData report = read_report_file(files.report, *report_file.text);
   results.title = report.title;
@@ -134,8 +136,9 @@ Results read_results(const RunFiles& files) {
     results.plot_read = true;
     // Every way a run ends writes END: a file without it was cut, or its run did not finish.
     if (!plot.ended) {
-      throw ResultsError(files.plot, static_cast<int>(std::count(plot_text->begin(), plot_text->end(), '\n')),
-                         "the file ends without its END record: it was cut, or its run did not finish");
+      throw ResultsError(
+          files.plot, static_cast<int>(std::count(plot_text->begin(), plot_text->end(), '\n')),
+          "the file ends without its END record: it was cut, or its run did not finish");
     }
   }
   if (auto trace_text = read_or_warn(files.trace, "trace", results)) {
@@ -145,7 +148,8 @@ Results read_results(const RunFiles& files) {
     // Data-line errors are written to the trace file only; the others are in the report too.
     for (ErrorLine& error : trace.errors) {
       bool in_report = false;
-      for (const ErrorLine& known : results.errors) in_report = in_report || known.code == error.code;
+      for (const ErrorLine& known : results.errors)
+        in_report = in_report || known.code == error.code;
       if (!in_report) results.errors.push_back(std::move(error));
     }
   }

@@ -47,7 +47,8 @@ std::optional<fs::path> prepare_names_file(const HostOptions& options) {
               << " characters, without trailing blanks or line breaks\n";
     return std::nullopt;
   }
-  fs::path folder = options.output_dir.empty() ? input.parent_path() : absolute_path(options.output_dir);
+  fs::path folder =
+      options.output_dir.empty() ? input.parent_path() : absolute_path(options.output_dir);
   fs::create_directories(folder, error);
   fs::path names_path = folder / "names.dat";
   std::ofstream names(names_path, std::ios::binary);
@@ -95,7 +96,8 @@ void print_summary(const HostOptions& options, const Results& results) {
 bool write_products(const HostOptions& options, const Results& results) {
   bool ok = true;
   if (!options.svg_file.empty()) ok = write_text_file(options.svg_file, results_svg(results)) && ok;
-  if (!options.html_file.empty()) ok = write_text_file(options.html_file, results_html(results)) && ok;
+  if (!options.html_file.empty())
+    ok = write_text_file(options.html_file, results_html(results)) && ok;
   if (!options.json_file.empty()) {
     std::string json = results_json(results);
     if (options.json_file == "-") {
@@ -105,7 +107,8 @@ bool write_products(const HostOptions& options, const Results& results) {
     }
   }
   for (const auto* file : {&options.svg_file, &options.html_file, &options.json_file}) {
-    if (!file->empty() && *file != "-") say(options) << "Wrote " << absolute_path(*file).string() << "\n";
+    if (!file->empty() && *file != "-")
+      say(options) << "Wrote " << absolute_path(*file).string() << "\n";
   }
   return ok;
 }

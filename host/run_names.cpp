@@ -54,8 +54,8 @@ std::optional<RunFiles> run_files_of(const fs::path& names_path, std::string& er
   }
   std::vector<std::string> lines = engine_lines(*names.text);
   if (static_cast<int>(lines.size()) < kNamesLines) {
-    error = names_path.string() + " holds " + std::to_string(lines.size()) +
-            " lines; 13 are needed";
+    error =
+        names_path.string() + " holds " + std::to_string(lines.size()) + " lines; 13 are needed";
     return std::nullopt;
   }
   fs::path folder = names_path.parent_path();

@@ -110,8 +110,10 @@ class SvgBuilder {
     if (analysis_ && analysis_->factor_of_safety()) {
       std::string line = analysis_->method.empty() ? "" : analysis_->method + ": ";
       line += "factor of safety " + fixed_text(*analysis_->factor_of_safety(), 3);
-      if (analysis_->theta && analysis_->spencer) line += ", theta " + fixed_text(*analysis_->theta, 2) + "\u00b0";
-      out_ += "<text class=\"subtitle\" x=\"" + num(kPlotLeft) + "\" y=\"42\">" + xml_escape(line) + "</text>\n";
+      if (analysis_->theta && analysis_->spencer)
+        line += ", theta " + fixed_text(*analysis_->theta, 2) + "\u00b0";
+      out_ += "<text class=\"subtitle\" x=\"" + num(kPlotLeft) + "\" y=\"42\">" + xml_escape(line) +
+              "</text>\n";
     }
   }
 
@@ -157,27 +159,34 @@ class SvgBuilder {
     out_ += "<g class=\"problem\" fill=\"none\">\n";
     for (const Boundary& b : d.boundaries) {
       path(b.top ? "boundary top" : "boundary", path_data(std::array{b.left, b.right}),
-           b.top ? "stroke=\"#5a3d1e\" stroke-width=\"2.5\"" : "stroke=\"#8c6d46\" stroke-width=\"1.5\"",
+           b.top ? "stroke=\"#5a3d1e\" stroke-width=\"2.5\""
+                 : "stroke=\"#8c6d46\" stroke-width=\"1.5\"",
            " data-boundary=\"" + std::to_string(b.index) + "\"");
     }
     for (const Polyline& line : d.piezometric_surfaces) {
-      path("piezometric", path_data(line), std::string("stroke=\"") + kWaterBlue + "\" stroke-width=\"2\"");
+      path("piezometric", path_data(line),
+           std::string("stroke=\"") + kWaterBlue + "\" stroke-width=\"2\"");
     }
     for (const auto& limit : d.limits) {
-      path("limit", path_data(limit), "stroke=\"#555555\" stroke-width=\"1.5\" stroke-dasharray=\"8 5\"");
+      path("limit", path_data(limit),
+           "stroke=\"#555555\" stroke-width=\"1.5\" stroke-dasharray=\"8 5\"");
     }
     for (const auto& load : d.loads) {
-      path("load", path_data(load, true), "stroke=\"#d95f02\" stroke-width=\"1.5\" fill=\"#fdd0a2\" fill-opacity=\"0.7\"");
+      path("load", path_data(load, true),
+           "stroke=\"#d95f02\" stroke-width=\"1.5\" fill=\"#fdd0a2\" fill-opacity=\"0.7\"");
     }
     for (const auto& tie : d.tiebacks) {
-      path("tieback", "M" + xy(tie[0]) + " L" + xy(tie[1]), "stroke=\"#1b7837\" stroke-width=\"1.5\"");
-      path("tieback-bond", "M" + xy(tie[1]) + " L" + xy(tie[2]), "stroke=\"#1b7837\" stroke-width=\"4\"");
+      path("tieback", "M" + xy(tie[0]) + " L" + xy(tie[1]),
+           "stroke=\"#1b7837\" stroke-width=\"1.5\"");
+      path("tieback-bond", "M" + xy(tie[1]) + " L" + xy(tie[2]),
+           "stroke=\"#1b7837\" stroke-width=\"4\"");
     }
     for (const Polyline& line : d.reinforcement) {
       path("reinforcement", path_data(line), "stroke=\"#7b3294\" stroke-width=\"2\"");
     }
     for (const auto& box : d.boxes) {
-      path("box", path_data(box), "stroke=\"#333333\" stroke-width=\"1.2\" stroke-dasharray=\"4 3\"");
+      path("box", path_data(box),
+           "stroke=\"#333333\" stroke-width=\"1.2\" stroke-dasharray=\"4 3\"");
     }
     out_ += "</g>\n";
   }
@@ -190,7 +199,8 @@ class SvgBuilder {
     for (const Point& p : points) {
       Point q = display(p);
       if (!std::isfinite(q.x) || !std::isfinite(q.y)) continue;
-      long x = std::lround(frame_.x(q.x) * kTrialUnits), y = std::lround(frame_.y(q.y) * kTrialUnits);
+      long x = std::lround(frame_.x(q.x) * kTrialUnits),
+           y = std::lround(frame_.y(q.y) * kTrialUnits);
       if (first) {
         d += "M" + std::to_string(x) + " " + std::to_string(y) + "l";
         first = false;
@@ -260,25 +270,28 @@ class SvgBuilder {
       }
     }
     out_ += "<g class=\"trials\" fill=\"none\" stroke-width=\"" + num(0.8 * kTrialUnits) +
-            "\" stroke-opacity=\"0.55\" transform=\"scale(" + fixed_text(1 / kTrialUnits, 2) + ")\">\n";
+            "\" stroke-opacity=\"0.55\" transform=\"scale(" + fixed_text(1 / kTrialUnits, 2) +
+            ")\">\n";
     if (other_count > 0) {
-      out_ += "<path class=\"trial-bin not-converged\" data-count=\"" + std::to_string(other_count) +
-              "\" stroke=\"#aaaaaa\" d=\"" + other + "\"/>\n";
+      out_ += "<path class=\"trial-bin not-converged\" data-count=\"" +
+              std::to_string(other_count) + "\" stroke=\"#aaaaaa\" d=\"" + other + "\"/>\n";
     }
     // From the highest bin down, so that the most critical trials lie on top.
     for (int b = FosColourScale::kBins - 1; b >= 0; --b) {
       if (counts[static_cast<std::size_t>(b)] == 0) continue;
-      out_ += "<path class=\"trial-bin\" data-bin=\"" + std::to_string(b) + "\" data-fos-from=\"" +
-              fixed_text(scale_.bin_from(b), 3) + "\" data-fos-to=\"" +
-              (b == FosColourScale::kBins - 1 ? std::string("inf") : fixed_text(scale_.bin_to(b), 3)) +
-              "\" data-count=\"" + std::to_string(counts[static_cast<std::size_t>(b)]) +
-              "\" stroke=\"" + scale_.colour(b) + "\" d=\"" + bins[static_cast<std::size_t>(b)] + "\"/>\n";
+      out_ +=
+          "<path class=\"trial-bin\" data-bin=\"" + std::to_string(b) + "\" data-fos-from=\"" +
+          fixed_text(scale_.bin_from(b), 3) + "\" data-fos-to=\"" +
+          (b == FosColourScale::kBins - 1 ? std::string("inf") : fixed_text(scale_.bin_to(b), 3)) +
+          "\" data-count=\"" + std::to_string(counts[static_cast<std::size_t>(b)]) +
+          "\" stroke=\"" + scale_.colour(b) + "\" d=\"" + bins[static_cast<std::size_t>(b)] +
+          "\"/>\n";
     }
     out_ += "</g>\n";
     if (drawn.size() < total) {
-      out_ += "<text class=\"note\" x=\"" + num(frame_.left + 6) + "\" y=\"" + num(frame_.top + 16) +
-              "\">" + std::to_string(drawn.size()) + " of " + std::to_string(total) +
-              " trial surfaces drawn (the most critical all)</text>\n";
+      out_ += "<text class=\"note\" x=\"" + num(frame_.left + 6) + "\" y=\"" +
+              num(frame_.top + 16) + "\">" + std::to_string(drawn.size()) + " of " +
+              std::to_string(total) + " trial surfaces drawn (the most critical all)</text>\n";
     }
   }
 
@@ -288,8 +301,8 @@ class SvgBuilder {
     Point start = display(points.front());
     Point at = frame_.x(end.x) > frame_.x(start.x) ? end : start;
     out_ += "<text class=\"" + cls + "\" x=\"" + num(frame_.x(at.x) + 6) + "\" y=\"" +
-            num(frame_.y(at.y) - 8) + "\" font-weight=\"bold\" fill=\"#b2182b\">FOS = " +
-            fixed_text(fos, 3) + "</text>\n";
+            num(frame_.y(at.y) - 8) +
+            "\" font-weight=\"bold\" fill=\"#b2182b\">FOS = " + fixed_text(fos, 3) + "</text>\n";
   }
 
   void surfaces() {
@@ -305,7 +318,8 @@ class SvgBuilder {
       const ResultSurface& s = critical[k];
       path("critical", path_data(s.points),
            "stroke=\"" + scale_.colour(scale_.bin(s.factor_of_safety)) + "\" stroke-width=\"2\"",
-           " data-rank=\"" + std::to_string(k + 1) + "\" data-fos=\"" + fixed_text(s.factor_of_safety, 3) + "\"");
+           " data-rank=\"" + std::to_string(k + 1) + "\" data-fos=\"" +
+               fixed_text(s.factor_of_safety, 3) + "\"");
     }
     if (!critical.empty()) {
       const ResultSurface& best = critical.front();
@@ -315,10 +329,11 @@ class SvgBuilder {
         Point c = display({best.circle->x, best.circle->y});
         double cx = frame_.x(c.x), cy = frame_.y(c.y);
         std::string radii;
-        for (const Point& p : {best.points.front(), best.points.back()}) radii += "M" + num(cx) + " " + num(cy) + " L" + xy(p) + " ";
+        for (const Point& p : {best.points.front(), best.points.back()})
+          radii += "M" + num(cx) + " " + num(cy) + " L" + xy(p) + " ";
         path("radius", radii, "stroke=\"#b2182b\" stroke-width=\"0.8\" stroke-dasharray=\"3 3\"");
-        out_ += "<path class=\"centre\" d=\"M" + num(cx - 6) + " " + num(cy) + " l12 0 M" + num(cx) +
-                " " + num(cy - 6) + " l0 12\" stroke=\"#b2182b\" stroke-width=\"2\"/>\n";
+        out_ += "<path class=\"centre\" d=\"M" + num(cx - 6) + " " + num(cy) + " l12 0 M" +
+                num(cx) + " " + num(cy - 6) + " l0 12\" stroke=\"#b2182b\" stroke-width=\"2\"/>\n";
       }
       label_surface(best.points, best.factor_of_safety, "fos-label");
     }
@@ -331,7 +346,8 @@ class SvgBuilder {
     if (analysis_->line_of_thrust && !analysis_->line_of_thrust->points.empty()) {
       Polyline line;
       for (const ThrustPoint& p : analysis_->line_of_thrust->points) line.push_back({p.x, p.y});
-      path("line-of-thrust", path_data(line), "stroke=\"#2d004b\" stroke-width=\"1.8\" stroke-dasharray=\"2 3\"");
+      path("line-of-thrust", path_data(line),
+           "stroke=\"#2d004b\" stroke-width=\"1.8\" stroke-dasharray=\"2 3\"");
     }
     out_ += "</g>\n";
   }
@@ -339,7 +355,8 @@ class SvgBuilder {
   void legend_item(double& y, const std::string& label, const std::string& style) {
     double x = kPlotLeft + kPlotWidth + kLegendGap;
     out_ += "<path d=\"M" + num(x) + " " + num(y - 4) + " l28 0\" " + style + "/>\n";
-    out_ += "<text x=\"" + num(x + 36) + "\" y=\"" + num(y) + "\">" + xml_escape(label) + "</text>\n";
+    out_ +=
+        "<text x=\"" + num(x + 36) + "\" y=\"" + num(y) + "\">" + xml_escape(label) + "</text>\n";
     y += 22;
   }
 
@@ -348,7 +365,8 @@ class SvgBuilder {
     double x = kPlotLeft + kPlotWidth + kLegendGap;
     double y = kPlotTop + 10;
     out_ += "<g class=\"legend\" fill=\"none\">\n";
-    out_ += "<text x=\"" + num(x) + "\" y=\"" + num(y) + "\" font-weight=\"bold\" fill=\"#000000\">Legend</text>\n";
+    out_ += "<text x=\"" + num(x) + "\" y=\"" + num(y) +
+            "\" font-weight=\"bold\" fill=\"#000000\">Legend</text>\n";
     y += 24;
     out_ += "<g fill=\"#222222\">\n";
     const Drawing* d = analysis_ ? &analysis_->drawing : nullptr;
@@ -357,34 +375,49 @@ class SvgBuilder {
       legend_item(y, "boundary", "stroke=\"#8c6d46\" stroke-width=\"1.5\"");
     }
     if (d && !d->piezometric_surfaces.empty()) {
-      legend_item(y, "piezometric surface", std::string("stroke=\"") + kWaterBlue + "\" stroke-width=\"2\"");
+      legend_item(y, "piezometric surface",
+                  std::string("stroke=\"") + kWaterBlue + "\" stroke-width=\"2\"");
     }
-    if (d && !d->limits.empty()) legend_item(y, "search limit", "stroke=\"#555555\" stroke-width=\"1.5\" stroke-dasharray=\"8 5\"");
-    if (d && !d->loads.empty()) legend_item(y, "surcharge load", "stroke=\"#d95f02\" stroke-width=\"6\"");
-    if (d && !d->tiebacks.empty()) legend_item(y, "tieback", "stroke=\"#1b7837\" stroke-width=\"3\"");
-    if (d && !d->reinforcement.empty()) legend_item(y, "reinforcement", "stroke=\"#7b3294\" stroke-width=\"2\"");
-    if (d && !d->boxes.empty()) legend_item(y, "box", "stroke=\"#333333\" stroke-width=\"1.2\" stroke-dasharray=\"4 3\"");
+    if (d && !d->limits.empty())
+      legend_item(y, "search limit",
+                  "stroke=\"#555555\" stroke-width=\"1.5\" stroke-dasharray=\"8 5\"");
+    if (d && !d->loads.empty())
+      legend_item(y, "surcharge load", "stroke=\"#d95f02\" stroke-width=\"6\"");
+    if (d && !d->tiebacks.empty())
+      legend_item(y, "tieback", "stroke=\"#1b7837\" stroke-width=\"3\"");
+    if (d && !d->reinforcement.empty())
+      legend_item(y, "reinforcement", "stroke=\"#7b3294\" stroke-width=\"2\"");
+    if (d && !d->boxes.empty())
+      legend_item(y, "box", "stroke=\"#333333\" stroke-width=\"1.2\" stroke-dasharray=\"4 3\"");
     if (analysis_ && (analysis_->surface || !analysis_->critical.empty())) {
       legend_item(y, analysis_->surface ? "specified surface" : "most critical surface",
                   "stroke=\"#b2182b\" stroke-width=\"4\"");
     }
-    if (analysis_ && analysis_->critical.size() > 1) legend_item(y, "ten most critical", "stroke=\"#fdae61\" stroke-width=\"2\"");
-    if (analysis_ && analysis_->line_of_thrust) legend_item(y, "line of thrust", "stroke=\"#2d004b\" stroke-width=\"1.8\" stroke-dasharray=\"2 3\"");
+    if (analysis_ && analysis_->critical.size() > 1)
+      legend_item(y, "ten most critical", "stroke=\"#fdae61\" stroke-width=\"2\"");
+    if (analysis_ && analysis_->line_of_thrust)
+      legend_item(y, "line of thrust",
+                  "stroke=\"#2d004b\" stroke-width=\"1.8\" stroke-dasharray=\"2 3\"");
     if (has_trials()) {
       y += 8;
-      out_ += "<text x=\"" + num(x) + "\" y=\"" + num(y) + "\" font-weight=\"bold\">Trial FOS</text>\n";
+      out_ +=
+          "<text x=\"" + num(x) + "\" y=\"" + num(y) + "\" font-weight=\"bold\">Trial FOS</text>\n";
       y += 8;
       for (int b = 0; b < FosColourScale::kBins; ++b) {
         out_ += "<rect class=\"legend-bin\" data-bin=\"" + std::to_string(b) + "\" x=\"" + num(x) +
-                "\" y=\"" + num(y) + "\" width=\"28\" height=\"16\" fill=\"" + scale_.colour(b) + "\"/>\n";
-        std::string range = fixed_text(scale_.bin_from(b), 2) +
-                            (b == FosColourScale::kBins - 1 ? " and above" : " \u2013 " + fixed_text(scale_.bin_to(b), 2));
+                "\" y=\"" + num(y) + "\" width=\"28\" height=\"16\" fill=\"" + scale_.colour(b) +
+                "\"/>\n";
+        std::string range =
+            fixed_text(scale_.bin_from(b), 2) +
+            (b == FosColourScale::kBins - 1 ? " and above"
+                                            : " \u2013 " + fixed_text(scale_.bin_to(b), 2));
         out_ += "<text x=\"" + num(x + 36) + "\" y=\"" + num(y + 12) + "\">" + range + "</text>\n";
         y += 18;
       }
       if (std::any_of(analysis_->trials.begin(), analysis_->trials.end(),
                       [](const TrialSurface& t) { return t.solution_status != 1; })) {
-        out_ += "<rect x=\"" + num(x) + "\" y=\"" + num(y) + "\" width=\"28\" height=\"16\" fill=\"#aaaaaa\"/>\n";
+        out_ += "<rect x=\"" + num(x) + "\" y=\"" + num(y) +
+                "\" width=\"28\" height=\"16\" fill=\"#aaaaaa\"/>\n";
         out_ += "<text x=\"" + num(x + 36) + "\" y=\"" + num(y + 12) + "\">not converged</text>\n";
         y += 18;
       }
@@ -402,6 +435,8 @@ class SvgBuilder {
 
 }  // namespace
 
-std::string results_svg(const Results& results) { return SvgBuilder(results).build(); }
+std::string results_svg(const Results& results) {
+  return SvgBuilder(results).build();
+}
 
 }  // namespace scarpex_host

@@ -96,8 +96,10 @@ std::vector<double> LineCursor::reals(std::string_view line, const std::vector<i
   std::size_t start = 0;
   for (int width : widths) {
     std::optional<double> value;
-    if (start < line.size()) value = parse_real(line.substr(start, static_cast<std::size_t>(width)));
-    if (!value) fail(std::string("expected ") + what + ", found \"" + std::string(trim(line)) + "\"");
+    if (start < line.size())
+      value = parse_real(line.substr(start, static_cast<std::size_t>(width)));
+    if (!value)
+      fail(std::string("expected ") + what + ", found \"" + std::string(trim(line)) + "\"");
     values.push_back(*value);
     start += static_cast<std::size_t>(width);
   }

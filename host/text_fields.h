@@ -39,8 +39,7 @@ class LineCursor {
   // (a value too wide for its field) reads as NaN.
   std::vector<double> reals(std::string_view line, const std::vector<int>& widths,
                             const char* what) const;
-  std::vector<double> free_reals(std::string_view line, std::size_t count,
-                                 const char* what) const;
+  std::vector<double> free_reals(std::string_view line, std::size_t count, const char* what) const;
   int count_field(std::string_view line, const char* what) const;  // one non-negative integer
 
  private:

@@ -21,8 +21,8 @@ const std::string kLibrary = std::string(" --library ") + SCARPEX_LIBRARY_PATH;
 // Golden inputs whose runs complete, repeated to make up `count` files in `folder`.
 std::vector<fs::path> completing_inputs(const fs::path& folder, int count) {
   const std::vector<std::string> cases = {"spencer_converged_metric", "whole_layered_english",
-                                          "whole_all_six_commands", "spencer_mirrored",
-                                          "analysis_layered_slope", "whole_layered_generic"};
+                                          "whole_all_six_commands",   "spencer_mirrored",
+                                          "analysis_layered_slope",   "whole_layered_generic"};
   std::vector<fs::path> inputs;
   for (int i = 0; i < count; ++i) {
     fs::path input = folder / ("section" + std::to_string(i) + ".dat");
@@ -41,9 +41,9 @@ TEST(Batch, SameFactorsAsSingleRunsAndABrokenFileReported) {
   std::string arguments;
   for (const fs::path& input : inputs) arguments += " " + quoted(input.string());
 
-  HostRun batch = run_scarpex("batch" + arguments + " --jobs 2 --out " +
-                              quoted((folder / "runs").string()) + " --jsonl " +
-                              quoted((folder / "all.jsonl").string()) + kLibrary);
+  HostRun batch =
+      run_scarpex("batch" + arguments + " --jobs 2 --out " + quoted((folder / "runs").string()) +
+                  " --jsonl " + quoted((folder / "all.jsonl").string()) + kLibrary);
   EXPECT_EQ(batch.status, 1) << batch.err;  // not every file completed
   EXPECT_NE(batch.out.find("19 of 20 files completed"), std::string::npos) << batch.out;
   EXPECT_NE(batch.out.find(broken.string()), std::string::npos);
@@ -66,7 +66,8 @@ TEST(Batch, SameFactorsAsSingleRunsAndABrokenFileReported) {
                                  quoted(single_folder.string()) + " --json -" + kLibrary);
     ASSERT_EQ(single.status, 0) << single.err;
     json alone = json::parse(single.out);
-    EXPECT_EQ(records[i]["results"]["summary"]["factor_of_safety"], alone["summary"]["factor_of_safety"]);
+    EXPECT_EQ(records[i]["results"]["summary"]["factor_of_safety"],
+              alone["summary"]["factor_of_safety"]);
     EXPECT_EQ(records[i]["results"]["summary"]["theta"], alone["summary"]["theta"]);
     ASSERT_EQ(records[i]["results"]["analyses"].size(), alone["analyses"].size());
     for (std::size_t a = 0; a < alone["analyses"].size(); ++a) {
@@ -79,8 +80,9 @@ TEST(Batch, SameFactorsAsSingleRunsAndABrokenFileReported) {
 TEST(Batch, MissingFileFailsAndAllCompletedExitsZero) {
   TempFolder folder("batch_exit");
   std::vector<fs::path> inputs = completing_inputs(folder.path(), 2);
-  HostRun good = run_scarpex("batch " + quoted(inputs[0].string()) + " " + quoted(inputs[1].string()) +
-                             " --out " + quoted((folder / "runs").string()) + kLibrary);
+  HostRun good =
+      run_scarpex("batch " + quoted(inputs[0].string()) + " " + quoted(inputs[1].string()) +
+                  " --out " + quoted((folder / "runs").string()) + kLibrary);
   EXPECT_EQ(good.status, 0) << good.err;
   // Not a terminal: a plain line per file and no bar.
   EXPECT_NE(good.err.find("[1/2] "), std::string::npos) << good.err;
@@ -108,7 +110,8 @@ std::string run_on_terminal(const std::vector<std::string>& args) {
   std::string output;
   char buffer[4096];
   ssize_t n;
-  while ((n = read(master, buffer, sizeof buffer)) > 0) output.append(buffer, static_cast<std::size_t>(n));
+  while ((n = read(master, buffer, sizeof buffer)) > 0)
+    output.append(buffer, static_cast<std::size_t>(n));
   int status = 0;
   waitpid(pid, &status, 0);
   close(master);
@@ -118,9 +121,9 @@ std::string run_on_terminal(const std::vector<std::string>& args) {
 TEST(Batch, ProgressBarOnATerminal) {
   TempFolder folder("batch_tty");
   std::vector<fs::path> inputs = completing_inputs(folder.path(), 3);
-  std::string output = run_on_terminal({SCARPEX_HOST_PATH, "batch", inputs[0].string(), inputs[1].string(),
-                                        inputs[2].string(), "--jobs", "2", "--out",
-                                        (folder / "runs").string(), "--library", SCARPEX_LIBRARY_PATH});
+  std::string output = run_on_terminal(
+      {SCARPEX_HOST_PATH, "batch", inputs[0].string(), inputs[1].string(), inputs[2].string(),
+       "--jobs", "2", "--out", (folder / "runs").string(), "--library", SCARPEX_LIBRARY_PATH});
   EXPECT_NE(output.find("\r["), std::string::npos) << output;
   EXPECT_NE(output.find("] 3/3  elapsed "), std::string::npos) << output;
   EXPECT_EQ(output.find("[1/3] "), std::string::npos);  // no plain lines on a terminal

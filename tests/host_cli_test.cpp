@@ -42,6 +42,13 @@ TEST(HostCli, HelpVersionAndOptionForms) {
   EXPECT_FALSE(parse_options({"batch"}, error));
   EXPECT_FALSE(parse_options({"batch", "a.dat", "--jobs", "-1"}, error));
   EXPECT_FALSE(parse_options({"a.dat", "--no-run", "--out", "x"}, error));
+  // A line break in a banner text must not shift the file names of names.dat.
+  auto banner = parse_options({"a.dat", "--id1", "two\nlines"}, error);
+  ASSERT_TRUE(banner);
+  std::string names = names_file_text(*banner, "/data/a.dat", output_names_for("/data/a.dat"));
+  EXPECT_NE(names.find("\ntwo lines\n"), std::string::npos);
+  EXPECT_NE(names.find("\n/data/a.dat\n/data/a.dat\na.out\na.plt\na.trc\n\na.sts\n"),
+            std::string::npos);
   HostRun usage = run_scarpex("--fast");
   EXPECT_EQ(usage.status, 2);
   EXPECT_NE(usage.err.find("scarpex --help"), std::string::npos);
@@ -62,8 +69,10 @@ TEST(HostCli, BadInputGivesAClearMessageAndStatus2) {
     HostRun cut = run_scarpex("--names " + names + " --no-run --json -");
     EXPECT_EQ(cut.status, 2);
     EXPECT_NE(cut.err.find((folder / "plot.plt").string() + ":"), std::string::npos) << cut.err;
-    EXPECT_NE(cut.err.find(end == plot.find("INS") ? "without its END record" : "the file ends early"),
-              std::string::npos) << cut.err;
+    EXPECT_NE(
+        cut.err.find(end == plot.find("INS") ? "without its END record" : "the file ends early"),
+        std::string::npos)
+        << cut.err;
     EXPECT_EQ(cut.out, "");
   }
 
@@ -96,12 +105,15 @@ TEST(HostCli, BadInputGivesAClearMessageAndStatus2) {
 TEST(HostCli, DevicesAreNotReadBack) {
   TempFolder folder("device");
   fs::copy_file(kExamples / "layered_slope.dat", folder / "slope.dat");
-  write_file(folder / "names.dat",
-             "2025\na\nb\nW\nc\nd\nslope.dat\nslope.dat\nslope.out\n/dev/zero\n/dev/null\n\nslope.sts\n");
+  write_file(
+      folder / "names.dat",
+      "2025\na\nb\nW\nc\nd\nslope.dat\nslope.dat\nslope.out\n/dev/zero\n/dev/null\n\nslope.sts\n");
   HostRun run = run_scarpex("--names " + quoted((folder / "names.dat").string()) + kLibrary);
   EXPECT_EQ(run.status, 0) << run.err;
-  EXPECT_NE(run.err.find("skipped the plot file: /dev/zero is not a regular file"), std::string::npos);
-  EXPECT_NE(run.err.find("skipped the trace file: /dev/null is not a regular file"), std::string::npos);
+  EXPECT_NE(run.err.find("skipped the plot file: /dev/zero is not a regular file"),
+            std::string::npos);
+  EXPECT_NE(run.err.find("skipped the trace file: /dev/null is not a regular file"),
+            std::string::npos);
   EXPECT_NE(run.out.find("Run completed"), std::string::npos);
 }
 
@@ -112,7 +124,8 @@ TEST(HostCli, ReadsTheFilesTheEngineWrote) {
   fs::copy_file(kExamples / "layered_slope.dat", folder / "slope.dat");
   write_file(folder / "slope.out", "          ******  EXECUTION OF SCARPEX ABORTED  ******\n");
   write_file(folder / "names.dat",
-             "2025\na\nb\nW\nc\nd\nslope.dat\nslope.dat\n  slope.out\nslope.plt\nslope.trc\n\nslope.sts\n");
+             "2025\na\nb\nW\nc\nd\nslope.dat\nslope.dat\n  "
+             "slope.out\nslope.plt\nslope.trc\n\nslope.sts\n");
   HostRun run = run_scarpex("--names " + quoted((folder / "names.dat").string()) + kLibrary);
   EXPECT_EQ(run.status, 0) << run.out << run.err;
   EXPECT_TRUE(fs::exists(folder / "  slope.out"));

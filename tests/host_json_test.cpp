@@ -87,7 +87,8 @@ GoldenPlot parse_plot(const std::string& text) {
         int rows = std::stoi(lines[lot + 1][0]);
         for (int k = 0; k < rows; ++k) {
           std::vector<double> row;
-          for (std::size_t c = 1; c < lines[lot + 2 + k].size(); ++c) row.push_back(number(lines[lot + 2 + k][c]));
+          for (std::size_t c = 1; c < lines[lot + 2 + k].size(); ++c)
+            row.push_back(number(lines[lot + 2 + k][c]));
           s.thrust.push_back(row);
         }
       }
@@ -100,7 +101,8 @@ GoldenPlot parse_plot(const std::string& text) {
 std::vector<std::string> report_error_codes(const std::string& report) {
   std::vector<std::string> codes;
   const std::string marker = "****  ERROR - ";
-  for (std::size_t at = report.find(marker); at != std::string::npos; at = report.find(marker, at + 1)) {
+  for (std::size_t at = report.find(marker); at != std::string::npos;
+       at = report.find(marker, at + 1)) {
     codes.push_back(report.substr(at + marker.size(), 4));
   }
   return codes;
@@ -129,7 +131,8 @@ class GoldenJson : public ::testing::TestWithParam<std::string> {};
 TEST_P(GoldenJson, HoldsWhatTheFilesHold) {
   TempFolder folder("json");
   copy_golden_outputs(GetParam(), folder.path());
-  HostRun run = run_scarpex("--names " + quoted((folder / "names.dat").string()) + " --no-run --json -");
+  HostRun run =
+      run_scarpex("--names " + quoted((folder / "names.dat").string()) + " --no-run --json -");
   ASSERT_NE(run.status, 2) << run.err;
   json doc = json::parse(run.out);
   std::string report = read_file(folder / "report.out");
@@ -153,7 +156,8 @@ TEST_P(GoldenJson, HoldsWhatTheFilesHold) {
     if (a["kind"] == "specified") specified.push_back(a);
     if (!a["slices"].is_null()) with_slices.push_back(a);
     ASSERT_LT(boundaries_seen, plot.boundary_counts.size() + 1);
-    EXPECT_EQ(a["drawing"]["boundaries"].size(), static_cast<std::size_t>(plot.boundary_counts[boundaries_seen++]));
+    EXPECT_EQ(a["drawing"]["boundaries"].size(),
+              static_cast<std::size_t>(plot.boundary_counts[boundaries_seen++]));
   }
   ASSERT_EQ(specified.size(), plot.surfaces.size());
   for (std::size_t k = 0; k < specified.size(); ++k) {
@@ -190,7 +194,8 @@ TEST_P(GoldenJson, HoldsWhatTheFilesHold) {
   // The report's summary lines give the same factors, to their three decimals.
   std::vector<std::string> summaries = report_summary_values(report);
   std::vector<std::string> from_json;
-  for (const json& a : with_slices) from_json.push_back(three_decimals(a["factor_of_safety"].get<double>()));
+  for (const json& a : with_slices)
+    from_json.push_back(three_decimals(a["factor_of_safety"].get<double>()));
   EXPECT_EQ(from_json, summaries);
 }
 

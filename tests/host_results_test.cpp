@@ -50,18 +50,24 @@ std::string specified_surface(const std::string& fos) {
 
 std::string slice_records() {
   return "INF\n 2\n"
-         "   1     25.0000  1.000E+02  1.000E+01  1.000E+01  0.000E+00  0.000E+00  0.000E+00  0.000E+00  0.000E+00\n"
-         "   2     34.0000  2.000E+02  8.000E+00  5.000E+00  0.000E+00  0.000E+00  0.000E+00  0.000E+00  0.000E+00\n"
+         "   1     25.0000  1.000E+02  1.000E+01  1.000E+01  0.000E+00  0.000E+00  0.000E+00  "
+         "0.000E+00  0.000E+00\n"
+         "   2     34.0000  2.000E+02  8.000E+00  5.000E+00  0.000E+00  0.000E+00  0.000E+00  "
+         "0.000E+00  0.000E+00\n"
          "INS\n"
          "   1     25.0000  2.000E+01  1.000E+01  8.000E+00  1.000E+01\n"
          "   2     34.0000  3.000E+01  2.000E+01  9.000E+00  1.000E+01\n"
-         "INX\n   1     20.0000    10.0000\n   2     30.0000     8.5000\n   3     38.0000    19.0000\n";
+         "INX\n   1     20.0000    10.0000\n   2     30.0000     8.5000\n   3     38.0000    "
+         "19.0000\n";
 }
 
 std::string lot_record(const std::string& theta, const std::string& y1) {
-  return "LOT\n 3 " + theta + "\n"
+  return "LOT\n 3 " + theta +
+         "\n"
          "   0  2.000E+01  1.000E+01  0.000E+00  0.000E+00\n"
-         "   1  3.000E+01  " + y1 + "  3.000E-01  5.000E+01\n"
+         "   1  3.000E+01  " +
+         y1 +
+         "  3.000E-01  5.000E+01\n"
          "   2  3.800E+01  1.900E+01  0.000E+00  0.000E+00\n";
 }
 
@@ -146,11 +152,13 @@ TEST(PlotReader, MalformedAndCutFilesNameFileAndLine) {
   EXPECT_EQ(error_of(bad_number).rfind("plot.plt:28: expected a point of the surface", 0), 0u);
   EXPECT_EQ(error_of(kHeader + drawing() + "XYZ\n"), "plot.plt:24: unknown record \"XYZ\"");
   EXPECT_EQ(error_of(""), "plot.plt: the plot file is empty");
-  EXPECT_EQ(error_of(kHeader + std::string("SRF\n 1\n")), "plot.plt:3: record SRF before any drawing");
+  EXPECT_EQ(error_of(kHeader + std::string("SRF\n 1\n")),
+            "plot.plt:3: record SRF before any drawing");
   std::string wrong_counts = kHeader + fixed_block() + "BND\n      0.00     10.00    5    3\n";
   EXPECT_NE(error_of(wrong_counts).find("do not fit together"), std::string::npos);
   // A count far beyond the file reads up to the end and stops there.
-  EXPECT_NE(error_of(kHeader + fixed_block() + "BND\n      0.00     10.00    0 99999\n").find("ends early"),
+  EXPECT_NE(error_of(kHeader + fixed_block() + "BND\n      0.00     10.00    0 99999\n")
+                .find("ends early"),
             std::string::npos);
 }
 
@@ -200,11 +208,12 @@ TEST(ReportReader, ErrorLinesTitleAndUnits) {
 }
 
 TEST(StatusReader, LinesCountedAndOutcomesPerTrialSegment) {
-  StatusData data = read_status_file(
-      "status.sts",
-      " ntrial =     1\n ntrial =     1\n     2     NON CONVERGENCE\n     1     CONVERGENCE SPENCER 2\n"
-      " ntrial =     2\n     4     SURFACE CAN NOT BE GENERATED\n ntrial =     3\n"
-      "     4     SURFACE CAN NOT BE GENERATED\n");
+  StatusData data =
+      read_status_file("status.sts",
+                       " ntrial =     1\n ntrial =     1\n     2     NON CONVERGENCE\n     1     "
+                       "CONVERGENCE SPENCER 2\n"
+                       " ntrial =     2\n     4     SURFACE CAN NOT BE GENERATED\n ntrial =     3\n"
+                       "     4     SURFACE CAN NOT BE GENERATED\n");
   EXPECT_EQ(data.highest_trial, 3);
   ASSERT_EQ(data.outcomes.size(), 1u);  // the last outcome of the one segment that has one
   EXPECT_EQ(data.outcomes[0].number, 1);
@@ -252,7 +261,8 @@ TEST(FileReading, OnlyRegularFilesUpToTheCap) {
   EXPECT_FALSE(big.text);
   EXPECT_NE(big.problem.find("is larger than"), std::string::npos);
   EXPECT_EQ(read_regular_file(folder / "big", 4096).text->size(), 3000u);
-  EXPECT_EQ(read_regular_file(folder / "none", 4096).problem, (folder / "none").string() + " is not there");
+  EXPECT_EQ(read_regular_file(folder / "none", 4096).problem,
+            (folder / "none").string() + " is not there");
 }
 
 // A program embedding the host may have set a comma-decimal locale: numbers are read and
@@ -275,13 +285,15 @@ TEST(Locale, NumbersIgnoreACommaDecimalLocale) {
   EXPECT_FALSE(parse_real("1,938"));
   EXPECT_EQ(fixed_text(1.5, 3), "1.500");
   EXPECT_EQ(short_text(0.25), "0.25");
-  PlotData plot = read_plot_file("plot.plt", kHeader + drawing() + specified_surface("          1.938") + "END\n");
+  PlotData plot = read_plot_file(
+      "plot.plt", kHeader + drawing() + specified_surface("          1.938") + "END\n");
   Results results;
   results.analyses = plot.analyses;
   EXPECT_NE(results_json(results).find("\"factor_of_safety\":1.938"), std::string::npos);
   std::setlocale(LC_ALL, c_locale.c_str());
   std::locale::global(saved);
-  if (!comma_c_locale) GTEST_SKIP() << "no comma-decimal C locale installed; checked the C++ locale only";
+  if (!comma_c_locale)
+    GTEST_SKIP() << "no comma-decimal C locale installed; checked the C++ locale only";
 }
 
 }  // namespace

@@ -80,7 +80,8 @@ TEST(Picture, SearchWithTrialsListAndLegend) {
                               std::stoi(hex.substr(3, 2), nullptr, 16),
                               std::stoi(hex.substr(5, 2), nullptr, 16)};
   };
-  std::array<int, 3> low = rgb(scale.colour(0)), high = rgb(scale.colour(FosColourScale::kBins - 1));
+  std::array<int, 3> low = rgb(scale.colour(0)),
+                     high = rgb(scale.colour(FosColourScale::kBins - 1));
   EXPECT_GT(low[0], low[2]);    // red for the most critical
   EXPECT_GT(high[2], high[0]);  // blue for the safest
   EXPECT_EQ(scale.bin(scale.low()), 0);

@@ -82,6 +82,8 @@ std::vector<std::string> golden_case_names() {
   return names;
 }
 
-fs::path golden_input(const std::string& name) { return fs::path(SCARPEX_TEST_DATA) / name / "input.dat"; }
+fs::path golden_input(const std::string& name) {
+  return fs::path(SCARPEX_TEST_DATA) / name / "input.dat";
+}
 
 }  // namespace scarpex_host::testing

@@ -29,15 +29,18 @@ bool run_browser(const std::string& name, const TempFolder& folder, const std::s
   std::string command = "timeout 180 " + name +
                         " --headless --no-sandbox --disable-gpu --disable-quic --no-first-run"
                         " --disable-background-networking --disable-component-update --disable-sync"
-                        " --user-data-dir=" + quoted((folder / ("profile_" + output.stem().string())).string()) +
-                        " --window-size=1200,1600 " + action + " " + quoted("file://" + page.string()) +
-                        " > " + quoted(output.string()) + " 2> " + quoted((folder / "browser.err").string());
+                        " --user-data-dir=" +
+                        quoted((folder / ("profile_" + output.stem().string())).string()) +
+                        " --window-size=1200,1600 " + action + " " +
+                        quoted("file://" + page.string()) + " > " + quoted(output.string()) +
+                        " 2> " + quoted((folder / "browser.err").string());
   return std::system(command.c_str()) == 0;
 }
 
 int count_of(const std::string& text, const std::string& what) {
   int count = 0;
-  for (std::size_t at = text.find(what); at != std::string::npos; at = text.find(what, at + 1)) ++count;
+  for (std::size_t at = text.find(what); at != std::string::npos; at = text.find(what, at + 1))
+    ++count;
   return count;
 }
 
@@ -46,8 +49,9 @@ TEST(Browser, PageRendersSummaryTablesAndPicture) {
   if (name.empty()) GTEST_SKIP() << "no chromium installed";
   TempFolder folder("browser");
   fs::path page = folder / "report.html";
-  HostRun host = run_scarpex("--names " + quoted((kHostData / "circle_search" / "names.dat").string()) +
-                             " --no-run --html " + quoted(page.string()));
+  HostRun host =
+      run_scarpex("--names " + quoted((kHostData / "circle_search" / "names.dat").string()) +
+                  " --no-run --html " + quoted(page.string()));
   ASSERT_EQ(host.status, 0) << host.err;
 
   ASSERT_TRUE(run_browser(name, folder, "--dump-dom", page, folder / "dom.html"))
@@ -62,7 +66,8 @@ TEST(Browser, PageRendersSummaryTablesAndPicture) {
   EXPECT_NE(dom.find("class=\"legend\""), std::string::npos);
 
   fs::path shot = folder / "shot.png";
-  ASSERT_TRUE(run_browser(name, folder, "--screenshot=" + quoted(shot.string()), page, folder / "shot.log"))
+  ASSERT_TRUE(
+      run_browser(name, folder, "--screenshot=" + quoted(shot.string()), page, folder / "shot.log"))
       << read_file(folder / "browser.err");
   ASSERT_TRUE(fs::exists(shot));
   std::string command = "python3 -I " + quoted((kBrowserData / "png_variety.py").string()) + " " +
