@@ -5,6 +5,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <csignal>
 #include <fstream>
 #include <nlohmann/json.hpp>
 
@@ -94,6 +95,17 @@ TEST(Batch, MissingFileFailsAndAllCompletedExitsZero) {
                                 quoted((folder / "runs2").string()) + kLibrary);
   EXPECT_EQ(missing.status, 1);
   EXPECT_NE(missing.out.find("failed: no input file"), std::string::npos) << missing.out;
+}
+
+TEST(Batch, AChildThatCrashesIsReported) {
+  TempFolder folder("batch_crash");
+  std::vector<fs::path> inputs = completing_inputs(folder.path(), 2);
+  HostRun crash = run_scarpex("batch " + quoted(inputs[0].string()) + " " + quoted(inputs[1].string()) +
+                              " --out " + quoted((folder / "runs").string()) + " --library " +
+                              quoted(SCARPEX_CRASHING_LIBRARY_PATH));
+  EXPECT_EQ(crash.status, 1);
+  EXPECT_NE(crash.out.find("crashed: signal " + std::to_string(SIGABRT)), std::string::npos) << crash.out;
+  EXPECT_NE(crash.out.find("0 of 2 files completed"), std::string::npos) << crash.out;
 }
 
 // Runs the batch under a pseudo-terminal and returns all it printed there.
