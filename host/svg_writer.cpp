@@ -6,6 +6,7 @@
 
 #include "number_text.h"
 #include "picture_scale.h"
+#include "picture_trials.h"
 
 namespace scarpex_host {
 
@@ -15,13 +16,6 @@ constexpr double kWidth = 1060;
 constexpr double kPlotLeft = 70, kPlotTop = 50, kPlotWidth = 740, kPlotMaxHeight = 560;
 constexpr double kLegendGap = 30, kBottomSpace = 60;
 constexpr int kTicksWanted = 8;
-// Trial surfaces are written at a quarter of a picture unit, as whole numbers, relative to
-// the point before: short text even for thousands of trials.
-constexpr double kTrialUnits = 4;
-// Above this many trial points the trials are thinned (the most critical are always kept),
-// which keeps a picture of 10,000 trials well under 5 MB.
-constexpr std::size_t kTrialPointBudget = 400000;
-constexpr std::size_t kKeptCritical = 200;
 constexpr const char* kWaterBlue = "#1f6fd1";
 
 class SvgBuilder {
@@ -191,70 +185,18 @@ class SvgBuilder {
     out_ += "</g>\n";
   }
 
-  // Trial surfaces as one path per colour bin, in relative whole-number steps.
-  std::string trial_data(const Polyline& points) const {
-    std::string d;
-    long px = 0, py = 0;
-    bool first = true;
-    for (const Point& p : points) {
-      Point q = display(p);
-      if (!std::isfinite(q.x) || !std::isfinite(q.y)) continue;
-      long x = std::lround(frame_.x(q.x) * kTrialUnits),
-           y = std::lround(frame_.y(q.y) * kTrialUnits);
-      if (first) {
-        d += "M" + std::to_string(x) + " " + std::to_string(y) + "l";
-        first = false;
-      } else {
-        long dx = x - px, dy = y - py;
-        if (d.back() != 'l' && dx >= 0) d += ' ';
-        d += std::to_string(dx);
-        if (dy >= 0) d += ' ';
-        d += std::to_string(dy);
-      }
-      px = x, py = y;
-    }
-    if (!d.empty() && d.back() == 'l') d.pop_back();
-    return d;
-  }
-
-  // Which trials to draw: all of them, unless their points exceed the budget; then the most
-  // critical ones and an even share of the rest.
-  std::vector<const TrialSurface*> trials_to_draw(std::size_t& total) const {
-    std::vector<const TrialSurface*> all;
-    std::size_t points = 0;
-    for (const TrialSurface& t : analysis_->trials) {
-      all.push_back(&t);
-      points += t.points.size();
-    }
-    total = all.size();
-    if (points <= kTrialPointBudget || all.empty()) return all;
-    std::stable_sort(all.begin(), all.end(), [](const TrialSurface* a, const TrialSurface* b) {
-      bool ca = a->solution_status == 1, cb = b->solution_status == 1;
-      if (ca != cb) return ca;
-      return a->factor_of_safety < b->factor_of_safety;
-    });
-    double keep_share = static_cast<double>(kTrialPointBudget) / static_cast<double>(points);
-    std::vector<const TrialSurface*> kept;
-    double carried = 0;
-    for (std::size_t i = 0; i < all.size(); ++i) {
-      carried += keep_share;
-      if (i < kKeptCritical || carried >= 1.0) {
-        kept.push_back(all[i]);
-        if (carried >= 1.0) carried -= 1.0;
-      }
-    }
-    std::sort(kept.begin(), kept.end(), [](auto* a, auto* b) { return a->trial < b->trial; });
-    return kept;
-  }
-
   void trials() {
     std::vector<double> factors;
     for (const TrialSurface& t : analysis_->trials) {
       if (t.solution_status == 1) factors.push_back(t.factor_of_safety);
     }
     scale_ = FosColourScale::for_values(factors);
-    std::size_t total = 0;
-    std::vector<const TrialSurface*> drawn = trials_to_draw(total);
+    std::vector<const TrialSurface*> drawn = trials_to_draw(analysis_->trials);
+    std::size_t total = analysis_->trials.size();
+    auto to_picture_units = [this](Point p) {
+      Point q = display(p);
+      return Point{frame_.x(q.x) * kTrialUnits, frame_.y(q.y) * kTrialUnits};
+    };
     std::vector<std::string> bins(FosColourScale::kBins);
     std::vector<int> counts(FosColourScale::kBins, 0);
     std::string other;
@@ -262,10 +204,10 @@ class SvgBuilder {
     for (const TrialSurface* t : drawn) {
       if (t->solution_status == 1) {
         int b = scale_.bin(t->factor_of_safety);
-        bins[static_cast<std::size_t>(b)] += trial_data(t->points);
+        bins[static_cast<std::size_t>(b)] += trial_path_data(t->points, to_picture_units);
         ++counts[static_cast<std::size_t>(b)];
       } else {
-        other += trial_data(t->points);
+        other += trial_path_data(t->points, to_picture_units);
         ++other_count;
       }
     }

@@ -3,10 +3,14 @@
 // the plot header applied, and a reasonable size for 10,000 trials.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cmath>
 #include <nlohmann/json.hpp>
+#include <sstream>
 
 #include "host_test_support.h"
 #include "picture_scale.h"
+#include "picture_trials.h"
 #include "results_reader.h"
 #include "run_names.h"
 #include "svg_writer.h"
@@ -123,6 +127,51 @@ TEST(Picture, SpecifiedSurfaceAndNoDrawing) {
   json none = parsed_svg(results_svg(empty), folder);
   ASSERT_FALSE(none.is_null());
   EXPECT_EQ(none["legend"], 1);
+}
+
+// The compact outline reads back, step by step, as the points it was made of.
+TEST(Picture, TrialOutlinesReadBackAsTheirPoints) {
+  Polyline points = {{10.2, 20.7}, {13.9, 18.1}, {13.9, 25.0}, {9.0, 30.4}};
+  std::string d = trial_path_data(points, [](Point p) { return p; });
+  EXPECT_EQ(d, "M10 21l4-3 0 7-5 5");
+  long x = 0, y = 0;
+  std::istringstream steps(d.substr(1));
+  char l;
+  steps >> x >> y >> l;
+  std::vector<std::pair<long, long>> read = {{x, y}};
+  long dx, dy;
+  while (steps >> dx >> dy) read.push_back({x += dx, y += dy});
+  ASSERT_EQ(read.size(), points.size());
+  for (std::size_t i = 0; i < points.size(); ++i) {
+    EXPECT_EQ(read[i].first, std::lround(points[i].x));
+    EXPECT_EQ(read[i].second, std::lround(points[i].y));
+  }
+}
+
+TEST(Picture, ThinningKeepsTheMostCriticalTrials) {
+  std::vector<TrialSurface> trials;
+  const int count = 30000;
+  for (int t = 1; t <= count; ++t) {
+    TrialSurface trial;
+    trial.trial = t;
+    trial.solution_status = 1;
+    trial.factor_of_safety = 1.0 + ((t * 7919) % count) * 1e-4;  // lowest at trial count
+    trial.points.assign(40, Point{});
+    trials.push_back(trial);
+  }
+  std::vector<const TrialSurface*> drawn = trials_to_draw(trials);
+  std::size_t points = 0;
+  for (const TrialSurface* t : drawn) points += t->points.size();
+  EXPECT_LE(points, kTrialPointBudget + kKeptCritical * 40);
+  EXPECT_GT(points, kTrialPointBudget / 2);
+  EXPECT_TRUE(std::is_sorted(drawn.begin(), drawn.end(),
+                             [](auto* a, auto* b) { return a->trial < b->trial; }));
+  // Every one of the most critical trials is drawn.
+  std::vector<double> drawn_factors;
+  for (const TrialSurface* t : drawn) drawn_factors.push_back(t->factor_of_safety);
+  std::sort(drawn_factors.begin(), drawn_factors.end());
+  for (std::size_t k = 0; k < kKeptCritical; ++k)
+    EXPECT_DOUBLE_EQ(drawn_factors[k], 1.0 + k * 1e-4);
 }
 
 // A search of 10,000 trials of 40 points each stays readable and small.
