@@ -24,10 +24,42 @@ std::string short_text(double value) {
   return result.ec == std::errc() ? std::string(buffer, result.ptr) : "-";
 }
 
+namespace {
+
+// The length of the well-formed UTF-8 sequence at `i`, or 0 when the byte there starts none.
+std::size_t utf8_length(const std::string& text, std::size_t i) {
+  unsigned char c = static_cast<unsigned char>(text[i]);
+  std::size_t length = c < 0x80           ? 1
+                       : (c >> 5) == 0x6  ? 2
+                       : (c >> 4) == 0xE  ? 3
+                       : (c >> 3) == 0x1E ? 4
+                                          : 0;
+  if (length == 0 || i + length > text.size()) return 0;
+  for (std::size_t k = 1; k < length; ++k) {
+    if ((static_cast<unsigned char>(text[i + k]) >> 6) != 0x2) return 0;
+  }
+  return length;
+}
+
+}  // namespace
+
 std::string xml_escape(const std::string& text) {
   std::string out;
   out.reserve(text.size());
-  for (char c : text) {
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    char c = text[i];
+    if (static_cast<unsigned char>(c) >= 0x80) {
+      // Texts of the report may come from files in another encoding: a byte that starts no
+      // UTF-8 sequence would make the document ill-formed, so it becomes a question mark.
+      std::size_t length = utf8_length(text, i);
+      if (length == 0) {
+        out += '?';
+      } else {
+        out.append(text, i, length);
+        i += length - 1;
+      }
+      continue;
+    }
     switch (c) {
       case '&':
         out += "&amp;";

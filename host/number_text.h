@@ -12,7 +12,8 @@ std::string fixed_text(double value, int decimals);
 // The shortest text that reads back as `value` ("12.5", "0.001").
 std::string short_text(double value);
 
-// Escapes &, <, >, " and ' for XML and HTML text and attributes.
+// Escapes &, <, >, " and ' for XML and HTML text and attributes; control characters become
+// blanks and bytes that are not UTF-8 question marks.
 std::string xml_escape(const std::string& text);
 
 }  // namespace scarpex_host

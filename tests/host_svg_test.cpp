@@ -123,9 +123,10 @@ TEST(Picture, SpecifiedSurfaceAndNoDrawing) {
   EXPECT_EQ(svg["legend"], 1);
 
   Results empty;
-  empty.title = "A <title> & more";
+  empty.title = "A <title> & more: caf\xe9 \xc3\xa9\x01";
   json none = parsed_svg(results_svg(empty), folder);
-  ASSERT_FALSE(none.is_null());
+  ASSERT_FALSE(none.is_null());  // a stray Latin-1 byte must not make it ill-formed
+  EXPECT_EQ(none["texts"][0], "A <title> & more: caf? \u00e9 ");
   EXPECT_EQ(none["legend"], 1);
 }
 
