@@ -3,12 +3,14 @@
 
 BUILD      ?= build
 ASAN_BUILD ?= build-asan
+FUZZ_BUILD ?= build-fuzz
+SECONDS    ?= 60
 JOBS       ?= 2
 EXAMPLE    ?= examples/layered_slope_spencer.dat
 EXAMPLE_NAME := $(basename $(notdir $(EXAMPLE)))
 SUDO       := $(shell [ "$$(id -u)" = "0" ] || echo sudo)
 
-.PHONY: all build run test sanitize-test bench deps test-deps format clean
+.PHONY: all build run test sanitize-test fuzz fuzz-deps bench deps test-deps format clean
 
 all: build
 
@@ -50,6 +52,26 @@ sanitize-test: deps test-deps
 	@cmake --build $(ASAN_BUILD) -j $(JOBS)
 	ASAN_OPTIONS=detect_leaks=0 ctest --test-dir $(ASAN_BUILD) --output-on-failure -j $(JOBS)
 
+# The fuzz targets need clang and libFuzzer: installed when a trial link fails.
+fuzz-deps:
+	@printf '#include <cstddef>\n#include <cstdint>\nextern "C" int LLVMFuzzerTestOneInput(const uint8_t*, size_t) { return 0; }\n' \
+	  > /tmp/scarpex_fuzz_probe.cpp
+	@if ! command -v cmake >/dev/null || ! clang++ -fsanitize=fuzzer,address,undefined \
+	    /tmp/scarpex_fuzz_probe.cpp -o /tmp/scarpex_fuzz_probe >/dev/null 2>&1; then \
+	  echo "Installing the fuzzing tools: clang libclang-rt-14-dev libfuzzer-14-dev"; \
+	  $(SUDO) apt-get update -qq && \
+	  DEBIAN_FRONTEND=noninteractive $(SUDO) apt-get install -y -qq --no-install-recommends \
+	    cmake make clang libclang-rt-14-dev libfuzzer-14-dev; \
+	fi
+	@rm -f /tmp/scarpex_fuzz_probe /tmp/scarpex_fuzz_probe.cpp
+
+# Both fuzz targets for SECONDS in total under AddressSanitizer and UndefinedBehaviorSanitizer;
+# fails on any finding. The corpus grows in $(FUZZ_BUILD)/corpus from run to run.
+fuzz: fuzz-deps
+	@cmake -S fuzz -B $(FUZZ_BUILD) -DCMAKE_CXX_COMPILER=clang++ -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
+	@cmake --build $(FUZZ_BUILD) -j $(JOBS)
+	fuzz/run_fuzzers.sh $(FUZZ_BUILD) $(SECONDS)
+
 bench: build
 	@cmake --build $(BUILD) --target scarpex_bench -j $(JOBS)
 	./$(BUILD)/scarpex_bench
@@ -58,4 +80,4 @@ format:
 	clang-format -i $$(git ls-files '*.cpp' '*.h')
 
 clean:
-	rm -rf $(BUILD) $(ASAN_BUILD) out
+	rm -rf $(BUILD) $(ASAN_BUILD) $(FUZZ_BUILD) out

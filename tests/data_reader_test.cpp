@@ -2,7 +2,11 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
+#include <cstring>
+#include <random>
 #include <string>
+#include <vector>
 
 #include "test_engine.h"
 
@@ -161,11 +165,74 @@ TEST(DataReader, IntegerTooLargeForThirtyTwoBits) {
   EXPECT_NE(e->report.text().find("FR08"), std::string::npos);
 }
 
-TEST(DataReader, TabsReadAsBlanksAndWindowsLineEnds) {
-  auto e = make_reader_engine("1.5\t2.5\r\n3.5\r\n");
-  EXPECT_FLOAT_EQ(real_from(*e), 1.5f);
-  EXPECT_FLOAT_EQ(real_from(*e), 2.5f);
-  EXPECT_FLOAT_EQ(real_from(*e), 3.5f);
+TEST(DataReader, TabIsABadCharacterInAFieldAndWindowsLineEndsAreDropped) {
+  // A tab is no blank: it stays in its field, where a real rejects it before the point.
+  auto real = make_reader_engine("1.5\t2.5\r\n3.5\r\n");
+  real_from(*real);
+  ASSERT_TRUE(aborted(*real));
+  EXPECT_EQ(count_of(real->report.text(), "FR07"), 1);
+  EXPECT_NE(real->report.text().find("\n 1.5\t2.5" + std::string(73, ' ') + "\n"),
+            std::string::npos);
+
+  auto integer = make_reader_engine("12\t3\n");
+  int_from(*integer);
+  ASSERT_TRUE(aborted(*integer));
+  EXPECT_EQ(count_of(integer->report.text(), "FR05"), 1);
+
+  // Two tabs do not end the line's data: the values after them are never taken from the
+  // next line.
+  auto two_tabs = make_reader_engine("1.\t\t2. 3.\n4. 5.\n");
+  real_from(*two_tabs);
+  ASSERT_TRUE(aborted(*two_tabs));
+  EXPECT_EQ(count_of(two_tabs->report.text(), "FR07"), 1);
+
+  // A line that begins with a tab is not a line that begins with a blank.
+  auto leading = make_reader_engine("\t5\n");
+  int_from(*leading);
+  EXPECT_EQ(count_of(leading->report.text(), "FR02"), 0);
+  EXPECT_EQ(count_of(leading->report.text(), "FR05"), 1);
+
+  auto crlf = make_reader_engine("1.5 2.5\r\n3.5\r\n");
+  EXPECT_FLOAT_EQ(real_from(*crlf), 1.5f);
+  EXPECT_FLOAT_EQ(real_from(*crlf), 2.5f);
+  EXPECT_FLOAT_EQ(real_from(*crlf), 3.5f);
+  EXPECT_FALSE(aborted(*crlf));
+}
+
+// The reader's sum, formed as the conversion rule states it with real powers of ten.
+float reference_real(const std::string& field) {
+  std::size_t point = field.rfind('.');
+  float sum = 0.0f;
+  for (std::size_t c = 0; c < point; ++c) {
+    sum += static_cast<float>(field[c] - '0') * std::pow(10.0f, static_cast<float>(point - c - 1));
+  }
+  for (std::size_t c = point + 1; c < field.size(); ++c) {
+    sum += static_cast<float>(field[c] - '0') / std::pow(10.0f, static_cast<float>(c - point));
+  }
+  return sum;
+}
+
+TEST(DataReader, PlaceValuesMatchRealPowersOfTenBitForBit) {
+  std::vector<std::string> fields;
+  // Every place a field of 80 columns can give a digit, before and after the point.
+  for (std::size_t k = 0; k <= 78; ++k) fields.push_back("7" + std::string(k, '0') + ".");
+  for (std::size_t k = 1; k <= 79; ++k) fields.push_back("." + std::string(k - 1, '0') + "3");
+  std::mt19937 random(20251209);
+  for (int i = 0; i < 3000; ++i) {
+    std::size_t length = 1 + random() % 79;
+    std::string field(length, '0');
+    for (char& c : field) c = static_cast<char>('0' + random() % 10);
+    field[random() % length] = '.';
+    fields.push_back(field);
+  }
+  for (const std::string& field : fields) {
+    auto e = make_reader_engine(field + "\n");
+    float value = real_from(*e);
+    ASSERT_FALSE(aborted(*e)) << field;
+    float expected = reference_real(field);
+    EXPECT_EQ(std::memcmp(&value, &expected, sizeof value), 0)
+        << field << ": " << value << " against " << expected;
+  }
 }
 
 }  // namespace

@@ -86,6 +86,7 @@ TEST(FortranFormat, AlphaFieldsCutOrRightJustify) {
   EXPECT_EQ(render("(A6)", {"ab"}), "    ab\n");
   EXPECT_EQ(render("(A2)", {"abcdef"}), "ab\n");
   EXPECT_EQ(render("(A)", {"whole text"}), "whole text\n");
+  EXPECT_EQ(render("(A,'|',A3,'|')", {std::string_view{}, std::string_view{}}), "|   |\n");
 }
 
 TEST(FortranFormat, OutputEndsBeforeTheFirstItemWithoutAValue) {
@@ -110,6 +111,36 @@ TEST(FortranFormat, RepeatCountsAndNestedGroups) {
   EXPECT_EQ(render("(3F6.1)", {1.0f, 2, 3.0f}), "   1.0   2.0   3.0\n");
 }
 
+// Blanks of X items before the reverted group belong to the first pass only; blanks inside it
+// are written on every pass; texts that follow one another stay in order.
+TEST(FortranFormat, UnrolledFormatsKeepBlanksAtTheReversionBoundaries) {
+  EXPECT_EQ(render("(I2,3X,(2X,I1))", {1, 2, 3}), " 1     2\n  3\n");
+  EXPECT_EQ(render("(I1,(2X,I1),4X)", {1, 2, 3}), "1  2\n  3\n");
+  EXPECT_EQ(render("(I1,2X,(I1,'|'),1X,'e')", {1, 2, 3}), "1  2| e\n3|\n");
+  EXPECT_EQ(render("(2(I1,2X),'|')", {1}), "1\n");
+  EXPECT_EQ(render("(2(I1,2X),'|')", {1, 2}), "1  2  |\n");
+  EXPECT_EQ(render("('a',2X,'b',/,3X,'c',2('d'))"), "a  b\n   cdd\n");
+  EXPECT_EQ(render("(1X,1PE9.2,(F5.1,E9.2))", {1500.0f, 2.5f, 3.0f, 4.5f, 5.0f}),
+            "  1.50E+03  2.5 3.00E+00\n  4.5 5.00E+00\n");
+}
+
+// Bare A texts and many reversions write more than one pass of the format holds.
+TEST(FortranFormat, RecordsLongerThanOnePassAreWrittenWhole) {
+  const std::string long_text(5000, 'x');
+  EXPECT_EQ(render("(A,'|',A)", {long_text, long_text}), long_text + "|" + long_text + "\n");
+  std::vector<FmtValue> values;
+  std::string expected;
+  for (int32_t i = 0; i < 2000; ++i) {
+    values.emplace_back(i);
+    values.emplace_back(long_text);
+    expected += (i == 0 ? "" : "\n") + format_int(i, 5, -1) + long_text.substr(0, 3);
+  }
+  TextSink sink;
+  sink.use_memory();
+  FortranFormat("((I5,A3))").write(sink, values);
+  EXPECT_EQ(sink.text(), expected + "\n");
+}
+
 TEST(FortranFormat, MismatchedValuesAreShownAsAsterisks) {
   EXPECT_EQ(render("(I3,A2,F4.1)", {1.5f, 7, "x"}), "*********\n");
 }
@@ -119,6 +150,7 @@ TEST(FortranFormat, BadFormatsAreRejectedWhenParsed) {
   EXPECT_THROW(FortranFormat("(Q3)"), std::invalid_argument);
   EXPECT_THROW(FortranFormat("('open)"), std::invalid_argument);
   EXPECT_THROW(FortranFormat("(F5)"), std::invalid_argument);
+  EXPECT_THROW(FortranFormat("(I99999)"), std::invalid_argument);  // a width no layout has
 }
 
 TEST(FreeFormatLines, OneBlankThenTheValues) {

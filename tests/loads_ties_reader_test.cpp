@@ -57,14 +57,35 @@ TEST(LoadsReader, NonFatalErrorsStandBeforeTheRows) {
   read_loads(*e);
   EXPECT_EQ(error_lines(e->report.text()),
             (std::vector<std::string>{"LD04  ****     Load  1", "LD05  ****     Load  3",
-                                      "LD06  ****     Load  4", "LD03  ****     Load  5",
-                                      "LD05  ****     Load  5", "LD06  ****     Load  5"}));
+                                      "LD03  ****     Load  5", "LD05  ****     Load  5"}));
+  // Loads 4 and 5 reach beyond the ground: a warning each, in order with the errors.
+  EXPECT_EQ(testing::count_of(e->report.text(), "****  WARNING - LD06  ****"), 2);
+  EXPECT_LT(e->report.text().find("WARNING - LD06  ****     Load  4"),
+            e->report.text().find("ERROR - LD03  ****     Load  5"));
   EXPECT_EQ(e->model.input_error_flag, 1);
   EXPECT_EQ(e->model.stop_code, 0);
   const std::string& r = e->report.text();
   EXPECT_LT(r.find("Load  5"), r.find("            1           5.00"));
   // The overlapping load still finds its ground, left of where the search had come to.
   EXPECT_FLOAT_EQ(e->model.load_y_left[3], 10.0f);
+}
+
+TEST(LoadsReader, LoadEndBeyondTheGroundIsAWarningAndStandsOnTheExtendedBoundary) {
+  // Load 1 ends at 70, beyond the last top boundary (flat at 20 up to 60); load 2 lies wholly
+  // beyond it.
+  auto e = loads_engine("2\n50. 70. 1. 1. 0.\n75. 80. 1. 1. 0.\n");
+  read_loads(*e);
+  const ProblemModel& m = e->model;
+  EXPECT_EQ(m.input_error_flag, 0);  // the analysis is not refused
+  EXPECT_EQ(m.stop_code, 0);
+  EXPECT_EQ(m.loads_active, 1);
+  EXPECT_EQ(error_lines(e->report.text()), std::vector<std::string>{});
+  EXPECT_NE(e->report.text().find("\n          ****  WARNING - LD06  ****     Load  1\n"),
+            std::string::npos);
+  EXPECT_EQ(testing::count_of(e->report.text(), "WARNING - LD06"), 2);
+  EXPECT_FLOAT_EQ(m.load_y_left[1], 20.0f);
+  EXPECT_FLOAT_EQ(m.load_y_right[1], 20.0f);  // the last top boundary's line, extended
+  EXPECT_FLOAT_EQ(m.load_y_left[2], 20.0f);
 }
 
 TEST(LoadsReader, FiftyLoadsAreAccepted) {

@@ -92,6 +92,33 @@ TEST(RunFrame, IdentificationWordStopsAtABlank) {
   EXPECT_NE(out.report.find("Identification Word: FIRST\n"), std::string::npos);
 }
 
+TEST(RunFrame, IdentificationTextsKeep255CharactersAndTheWord256) {
+  auto e = testing::make_test_engine();
+  std::string names = testing::test_names_text();
+  names.replace(names.find("Identification line two"), 23, std::string(300, 'a'));
+  names.replace(names.find("Identification line three"), 25, std::string(300, 'b'));
+  names.replace(names.find("WORD4"), 5, std::string(300, 'w'));
+  names.replace(names.find("Identification line five"), 24, std::string(300, 'c'));
+  e->env.names_text = names;
+  auto out = run_input(*e, standard_header());
+  const std::string indent(30, ' ');
+  EXPECT_NE(out.report.find("\n" + indent + std::string(255, 'a') + "\n"), std::string::npos);
+  EXPECT_NE(out.report.find("\n" + indent + std::string(255, 'b') + "\n"), std::string::npos);
+  EXPECT_NE(out.report.find("Identification Line: " + std::string(255, 'c') + "\n"),
+            std::string::npos);
+  EXPECT_NE(out.report.find("Identification Word: " + std::string(256, 'w') + "\n"),
+            std::string::npos);
+}
+
+TEST(RunFrame, TabInNamesFileActsAsABlank) {
+  auto e = testing::make_test_engine();
+  std::string names = testing::test_names_text();
+  names.replace(names.find("WORD4"), 5, "FIRST\tsecond");
+  e->env.names_text = names;
+  auto out = run_input(*e, standard_header());
+  EXPECT_NE(out.report.find("Identification Word: FIRST\n"), std::string::npos);
+}
+
 TEST(RunFrame, HeaderEndingEarlyIsReportedWithTheItem) {
   auto out = run_input("HEADER\n50 50 50\n");
   EXPECT_NE(out.report.find("****  ERROR - HD01  ****     Header Item: Reinforcement Placement"),

@@ -209,6 +209,27 @@ TEST(Spencer, IterationLimitsOfZeroEndOrderly) {
   EXPECT_EQ(inner->model.list[0].fos, start);
 }
 
+// Starting from a factor of 0 (what a non-converged Modified Janbu leaves), no sweep can be
+// made; the line still names the inner limit, and the factor of 0 is reported as misleading.
+TEST(Spencer, LocalNonConvergenceFromAFactorOfZeroNamesTheInnerLimit) {
+  auto e = slope_engine();
+  ProblemModel& m = e->model;
+  m.solver_int_controls[3] = 7;
+  m.list[0].fos = 0.0f;
+  spencer_fos(*e);
+  EXPECT_EQ(m.stop_code, 14);
+  EXPECT_EQ(e->trace.text(),
+            "          Non convergence after     7 Local Iterations\n\n"
+            " non Convergence Spencer Local\n");
+  // The listing: two empty lines, two lines of text, two empty lines, the count line.
+  EXPECT_EQ(e->report.text().rfind(
+                "\n\n          The Factor Of Safety For The Trial Failure Surface Defined\n"
+                "          By The Coordinates Listed Below Is Misleading.\n\n\n"
+                "          Failure Surface Defined By",
+                0),
+            0u);
+}
+
 TEST(Spencer, ZeroMThetaEndsAsLocalNonConvergenceWithoutNaN) {
   auto e = slope_engine();
   ProblemModel& m = e->model;

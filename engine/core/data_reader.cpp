@@ -1,6 +1,7 @@
 #include "core/data_reader.h"
 
-#include <cmath>
+#include <array>
+#include <limits>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -19,6 +20,26 @@ constexpr int32_t kLineWidth = 80;
 // running to column 80 ends there.
 char column(const ProblemModel& m, int32_t c) {
   return (c >= 1 && c <= kLineWidth) ? m.data_line[static_cast<std::size_t>(c - 1)] : ' ';
+}
+
+// Place values of a real field: 10^k for every k a field of 80 columns can need. Each entry is
+// the float nearest to 10^k (the compiler rounds the literals exactly); from 10^39 on the
+// value is beyond float and is infinity.
+constexpr int32_t kLargestFloatPowerOfTen = 38;
+constexpr std::array<float, kLineWidth + 1> kPowersOfTen = [] {
+  constexpr std::array<float, kLargestFloatPowerOfTen + 1> kFinite = {
+      1e0f,  1e1f,  1e2f,  1e3f,  1e4f,  1e5f,  1e6f,  1e7f,  1e8f,  1e9f,  1e10f, 1e11f, 1e12f,
+      1e13f, 1e14f, 1e15f, 1e16f, 1e17f, 1e18f, 1e19f, 1e20f, 1e21f, 1e22f, 1e23f, 1e24f, 1e25f,
+      1e26f, 1e27f, 1e28f, 1e29f, 1e30f, 1e31f, 1e32f, 1e33f, 1e34f, 1e35f, 1e36f, 1e37f, 1e38f};
+  std::array<float, kLineWidth + 1> table{};
+  for (std::size_t k = 0; k < table.size(); ++k) {
+    table[k] = k < kFinite.size() ? kFinite[k] : std::numeric_limits<float>::infinity();
+  }
+  return table;
+}();
+
+float power_of_ten(int32_t exponent) {
+  return kPowersOfTen[static_cast<std::size_t>(exponent)];
 }
 
 bool is_digit(char c) {
@@ -138,13 +159,13 @@ void read_real_field(Engine& e, int32_t start, int32_t end, float& real_out) {
       end_with_bad_line(e);
       return;
     }
-    sum += static_cast<float>(ch - '0') * std::pow(10.0f, static_cast<float>(point - c - 1));
+    sum += static_cast<float>(ch - '0') * power_of_ten(point - c - 1);
   }
   // After the point, up to and including the ending blank, a non-digit counts as 0.
   for (int32_t c = point + 1; c <= end; ++c) {
     char ch = column(m, c);
     if (is_digit(ch)) {
-      sum += static_cast<float>(ch - '0') / std::pow(10.0f, static_cast<float>(c - point));
+      sum += static_cast<float>(ch - '0') / power_of_ten(c - point);
     }
   }
   if (negative) sum *= -1.0f;

@@ -3,20 +3,36 @@
 #include <algorithm>
 #include <cctype>
 #include <charconv>
-#include <cmath>
-#include <cstdio>
-#include <cstdlib>
+#include <cstring>
 #include <stdexcept>
+
+#include "core/field_rendering.h"
 
 namespace scarpex {
 
 namespace {
 
+// Widths, counts and scale factors beyond these make no sense in a report layout; they are
+// refused when the format is parsed, as is a format that unrolls to too many steps.
+constexpr int32_t kMaxNumber = 9999;
+constexpr std::size_t kMaxSteps = 100000;
+
+// A parsed item before unrolling: groups keep their repeat count and extent.
+struct Item {
+  enum class Type : uint8_t { kText, kSkip, kSlash, kInt, kFixed, kExp, kAlpha, kScale, kGroup };
+  Type type;
+  int32_t repeat = 1;
+  int32_t width = 0;   // field width; -1 for a bare A
+  int32_t digits = 0;  // d of F and E, m of I (-1: no minimum)
+  int32_t end = 0;     // for a group: index one past its last item
+  std::string text;    // quoted text
+};
+
 class Parser {
  public:
   explicit Parser(std::string_view text) : s_(text) {}
 
-  std::vector<FortranFormat::Item> parse(int32_t& reversion_start) {
+  std::vector<Item> parse(int32_t& reversion_start) {
     skip_separators();
     expect('(');
     parse_list(0, reversion_start);
@@ -27,7 +43,6 @@ class Parser {
   }
 
  private:
-  using Item = FortranFormat::Item;
   using Type = Item::Type;
 
   [[noreturn]] void fail(const char* why) const {
@@ -49,7 +64,10 @@ class Parser {
   int32_t number() {
     if (!has_number()) fail("number expected");
     int32_t value = 0;
-    while (has_number()) value = value * 10 + (s_[pos_++] - '0');
+    while (has_number()) {
+      value = value * 10 + (s_[pos_++] - '0');
+      if (value > kMaxNumber) fail("number too large");
+    }
     return value;
   }
 
@@ -146,153 +164,178 @@ class Parser {
 
 }  // namespace
 
+using Step = FortranFormat::Step;
+
 namespace {
 
-// A field is built in a small buffer, then written right-justified in its width, or as
-// asterisks when it does not fit. Building it in place keeps the writer free of allocation.
-struct Field {
-  static constexpr int32_t kCapacity = 128;
-  char text[kCapacity];
-  int32_t length = 0;  // -1: the value cannot be shown (asterisks)
-};
+// Unrolls the parsed items into steps and folds the blanks of X items into the step after
+// them. Blanks are not carried across the start or the end of the reverted group, so that
+// each pass over it sees the same blanks as the first.
+class Unroller {
+ public:
+  Unroller(const std::vector<Item>& items, int32_t reversion_item, std::string& texts)
+      : items_(items), reversion_item_(reversion_item), texts_(texts) {}
 
-void render_int(Field& f, int32_t value, int32_t min_digits) {
-  char digits[16];
-  int64_t magnitude = std::llabs(static_cast<int64_t>(value));
-  auto result = std::to_chars(digits, digits + sizeof digits, magnitude);
-  auto count = static_cast<int32_t>(result.ptr - digits);
-  if (min_digits == 0 && value == 0) count = 0;  // Iw.0 writes a zero as blanks
-  int32_t zeros = std::max(0, std::min(min_digits, Field::kCapacity - 2) - count);
-  char* out = f.text;
-  if (value < 0) *out++ = '-';
-  out = std::fill_n(out, zeros, '0');
-  out = std::copy_n(digits, count, out);
-  f.length = static_cast<int32_t>(out - f.text);
-}
+  std::vector<Step> run(uint32_t& reversion_begin, uint32_t& reversion_end) {
+    unroll(0, static_cast<int32_t>(items_.size()));
+    steps_.shrink_to_fit();
+    reversion_begin = reversion_item_ < 0 ? 0 : reversion_begin_;
+    reversion_end = reversion_item_ < 0 ? static_cast<uint32_t>(steps_.size()) : reversion_end_;
+    return std::move(steps_);
+  }
 
-void render_fixed(Field& f, float value, int32_t width, int32_t decimals) {
-  f.length = -1;
-  if (!std::isfinite(value)) return;
-  char* end = f.text + Field::kCapacity - 1;
-  auto result =
-      std::to_chars(f.text, end, static_cast<double>(value), std::chars_format::fixed, decimals);
-  if (result.ec != std::errc()) return;
-  char* out = result.ptr;
-  if (decimals == 0) *out++ = '.';  // Fw.0 ends with the decimal point
-  f.length = static_cast<int32_t>(out - f.text);
-  // The zero before the decimal point is optional: it is written only when the field has room.
-  if (f.length > width) {
-    int32_t zero = f.text[0] == '-' ? 1 : 0;
-    if (f.length > zero + 1 && f.text[zero] == '0' && f.text[zero + 1] == '.') {
-      std::copy(f.text + zero + 1, f.text + f.length, f.text + zero);
-      --f.length;
+ private:
+  void unroll(int32_t begin, int32_t end) {
+    for (int32_t i = begin; i < end;) {
+      const Item& item = items_[static_cast<std::size_t>(i)];
+      if (item.type != Item::Type::kGroup) {
+        for (int32_t r = 0; r < item.repeat; ++r) add(item);
+        ++i;
+        continue;
+      }
+      const bool reverted = i == reversion_item_;
+      if (reverted) close_blanks(reversion_begin_);
+      for (int32_t r = 0; r < item.repeat; ++r) unroll(i + 1, item.end);
+      if (reverted) close_blanks(reversion_end_);
+      i = item.end;
     }
   }
-}
 
-// Ew.d: with scale factor 1 one non-zero digit stands before the point (1PEw.d); with 0 the
-// mantissa is 0.ddd. The exponent has two digits after its sign, three (without the E) beyond.
-void render_exp(Field& f, float value, int32_t width, int32_t decimals, int32_t scale) {
-  f.length = -1;
-  if (!std::isfinite(value)) return;
-  int32_t significant = scale >= 1 ? decimals + 1 : decimals;
-  if (significant < 1 || significant > 64) return;
-  char digits[Field::kCapacity];
-  auto result = std::to_chars(digits, digits + sizeof digits, static_cast<double>(value),
-                              std::chars_format::scientific, significant - 1);
-  if (result.ec != std::errc()) return;
-  std::string_view text(digits, static_cast<std::size_t>(result.ptr - digits));
-  std::size_t e_pos = text.find('e');
-  int32_t exponent = 0;
-  std::from_chars(text.data() + e_pos + (text[e_pos + 1] == '+' ? 2 : 1), result.ptr, exponent);
-  bool negative = text[0] == '-';
-  std::string_view mantissa = text.substr(negative ? 1 : 0, e_pos - (negative ? 1 : 0));
-  bool zero = value == 0.0f;
-  if (zero) {
-    exponent = 0;
-  } else if (scale < 1) {
-    exponent += 1;
+  // Ends the carrying of blanks at a boundary of the reverted group.
+  void close_blanks(uint32_t& boundary) {
+    if (blanks_ > 0) push({Step::Type::kSkip, 0, blanks_});
+    blanks_ = 0;
+    merge_allowed_ = false;
+    boundary = static_cast<uint32_t>(steps_.size());
   }
-  char* out = f.text;
-  if (negative) *out++ = '-';
-  if (scale < 1) {
-    *out++ = '0';
-    *out++ = '.';
-  }
-  for (char c : mantissa) {
-    if (c == '.') continue;
-    *out++ = c;
-    if (scale >= 1 && out - f.text == (negative ? 2 : 1)) *out++ = '.';
-  }
-  int32_t magnitude = std::abs(exponent);
-  if (magnitude <= 99) *out++ = 'E';
-  *out++ = exponent < 0 ? '-' : '+';
-  if (magnitude > 99) *out++ = static_cast<char>('0' + magnitude / 100);
-  *out++ = static_cast<char>('0' + magnitude / 10 % 10);
-  *out++ = static_cast<char>('0' + magnitude % 10);
-  f.length = static_cast<int32_t>(out - f.text);
-  if (scale < 1 && f.length > width) {  // the leading zero of 0.ddd is optional
-    int32_t at = negative ? 1 : 0;
-    std::copy(f.text + at + 1, f.text + f.length, f.text + at);
-    --f.length;
-  }
-}
 
-void write_field(TextSink& out, const Field& f, int32_t width) {
-  if (f.length < 0 || f.length > width) {
-    out.write_repeated('*', static_cast<std::size_t>(width));
-    return;
+  void add(const Item& item) {
+    switch (item.type) {
+      case Item::Type::kSkip:
+        blanks_ += item.width;
+        return;
+      case Item::Type::kText:
+        return add_text(item.text);
+      case Item::Type::kSlash:
+        blanks_ = 0;  // blanks at the end of a line are never written
+        push({Step::Type::kSlash});
+        return;
+      case Item::Type::kScale:
+        push({Step::Type::kScale, 0, item.width});
+        return;
+      default:
+        break;
+    }
+    Step step{};
+    step.type = item.type == Item::Type::kInt     ? Step::Type::kInt
+                : item.type == Item::Type::kFixed ? Step::Type::kFixed
+                : item.type == Item::Type::kExp   ? Step::Type::kExp
+                                                  : Step::Type::kAlpha;
+    step.blanks = blanks_;
+    step.width = item.width;
+    step.digits = item.digits;
+    blanks_ = 0;
+    push(step);
   }
-  out.write_repeated(' ', static_cast<std::size_t>(width - f.length));
-  out.write(std::string_view(f.text, static_cast<std::size_t>(f.length)));
-}
 
-std::string field_text(const Field& f, int32_t width) {
-  TextSink sink;
-  sink.use_memory();
-  write_field(sink, f, width);
-  return sink.text();
+  // Texts that follow one another (with the blanks between them) become one text.
+  void add_text(const std::string& text) {
+    if (merge_allowed_ && !steps_.empty() && steps_.back().type == Step::Type::kText) {
+      texts_.append(static_cast<std::size_t>(blanks_), ' ');
+      texts_ += text;
+      steps_.back().text_length +=
+          static_cast<uint32_t>(blanks_) + static_cast<uint32_t>(text.size());
+      blanks_ = 0;
+      return;
+    }
+    Step step{Step::Type::kText, blanks_};
+    step.text_begin = static_cast<uint32_t>(texts_.size());
+    step.text_length = static_cast<uint32_t>(text.size());
+    texts_ += text;
+    blanks_ = 0;
+    push(step);
+  }
+
+  void push(const Step& step) {
+    if (steps_.size() >= kMaxSteps) throw std::invalid_argument("format unrolls to too many steps");
+    steps_.push_back(step);
+    merge_allowed_ = true;
+  }
+
+  const std::vector<Item>& items_;
+  const int32_t reversion_item_;
+  std::string& texts_;
+  std::vector<Step> steps_;
+  int32_t blanks_ = 0;
+  bool merge_allowed_ = false;
+  uint32_t reversion_begin_ = 0;
+  uint32_t reversion_end_ = 0;
+};
+
+// The most characters one pass over the steps writes, bare A texts apart, with the line end
+// that follows it.
+std::size_t pass_bound(const std::vector<Step>& steps) {
+  std::size_t bound = 1;  // the line end of the record
+  for (const Step& step : steps) {
+    bound += static_cast<std::size_t>(std::max(step.blanks, 0));
+    switch (step.type) {
+      case Step::Type::kText:
+        bound += step.text_length;
+        break;
+      case Step::Type::kSkip:
+        bound += static_cast<std::size_t>(step.width);
+        break;
+      case Step::Type::kSlash:
+        bound += 1;
+        break;
+      case Step::Type::kScale:
+        break;
+      default:
+        bound += static_cast<std::size_t>(std::max(step.width, 1));
+    }
+  }
+  return bound;
 }
 
 }  // namespace
 
-std::string format_int(int32_t value, int32_t width, int32_t min_digits) {
-  Field f;
-  render_int(f, value, min_digits);
-  return field_text(f, width);
-}
-
-std::string format_fixed(float value, int32_t width, int32_t decimals) {
-  Field f;
-  render_fixed(f, value, width, decimals);
-  return field_text(f, width);
-}
-
-std::string format_exp(float value, int32_t width, int32_t decimals, int32_t scale) {
-  Field f;
-  render_exp(f, value, width, decimals, scale);
-  return field_text(f, width);
-}
-
-// Executes a parsed format against one output list.
+// Runs the steps against one output list, writing into room reserved at the end of the sink.
+// Room for a whole pass over the steps is reserved before the pass, so that only the texts of
+// bare A fields, whose length the format does not fix, need a check of their own.
 class FortranFormat::Writer {
  public:
   Writer(const FortranFormat& format, TextSink& out, std::span<const FmtValue> values)
-      : items_(format.items_), out_(out), values_(values) {}
+      : format_(format), out_(out), values_(values) {
+    pos_ = out_.reserve_tail(format.record_bound_);
+    limit_ = pos_ + format.record_bound_;
+  }
 
-  // Runs items [begin, end); false when a data descriptor found no value left.
-  bool run(int32_t begin, int32_t end) {
-    for (int32_t i = begin; i < end;) {
-      const Item& item = items_[static_cast<std::size_t>(i)];
-      if (item.type == Item::Type::kGroup) {
-        for (int32_t r = 0; r < item.repeat; ++r) {
-          if (!run(i + 1, item.end)) return false;
-        }
-        i = item.end;
-        continue;
+  // Runs steps [begin, end); false when a field found no value left.
+  bool run(uint32_t begin, uint32_t end) {
+    const Step* steps = format_.steps_.data();
+    for (uint32_t i = begin; i < end; ++i) {
+      const Step& step = steps[i];
+      switch (step.type) {
+        case Step::Type::kText:
+          pending_blanks_ += step.blanks;
+          flush_blanks();
+          std::memcpy(pos_, format_.texts_.data() + step.text_begin, step.text_length);
+          pos_ += step.text_length;
+          break;
+        case Step::Type::kSkip:
+          pending_blanks_ += step.width;
+          break;
+        case Step::Type::kSlash:
+          end_record();
+          break;
+        case Step::Type::kScale:
+          scale_ = step.width;
+          break;
+        default:
+          if (next_ >= values_.size()) return false;
+          pending_blanks_ += step.blanks;
+          edit(step, values_[next_++]);
       }
-      if (!run_simple(item)) return false;
-      ++i;
     }
     return true;
   }
@@ -301,146 +344,159 @@ class FortranFormat::Writer {
   std::size_t consumed() const { return next_; }
 
   void end_record() {
-    out_.end_line();
+    *pos_++ = '\n';
     pending_blanks_ = 0;
   }
 
- private:
-  using Item = FortranFormat::Item;
-
-  bool run_simple(const Item& item) {
-    switch (item.type) {
-      case Item::Type::kText:
-        flush_blanks();
-        out_.write(item.text);
-        return true;
-      case Item::Type::kSkip:
-        pending_blanks_ += item.width;
-        return true;
-      case Item::Type::kSlash:
-        for (int32_t r = 0; r < item.repeat; ++r) end_record();
-        return true;
-      case Item::Type::kScale:
-        scale_ = item.width;
-        return true;
-      default:
-        for (int32_t r = 0; r < item.repeat; ++r) {
-          if (!values_left()) return false;
-          flush_blanks();
-          edit(item, values_[next_++]);
-        }
-        return true;
-    }
+  // Room for `count` more characters.
+  void room(std::size_t count) {
+    if (static_cast<std::size_t>(limit_ - pos_) >= count) return;
+    out_.commit_tail(pos_);
+    pos_ = out_.reserve_tail(count);
+    limit_ = pos_ + count;
   }
 
-  void edit(const Item& item, const FmtValue& value) {
+  void finish() { out_.commit_tail(pos_); }
+
+ private:
+  // Blanks skipped by X are written only when something follows them on the line.
+  void flush_blanks() {
+    pos_ = put_blanks(pos_, pending_blanks_);
+    pending_blanks_ = 0;
+  }
+
+  void edit(const Step& step, const FmtValue& value) {
     using Kind = FmtValue::Kind;
-    int32_t width = item.width;
-    Field field;
-    switch (item.type) {
-      case Item::Type::kInt:
-        if (value.kind == Kind::kInt)
-          render_int(field, value.int_value, item.digits);
-        else
-          field.length = -1;
-        return write_field(out_, field, width);
-      case Item::Type::kFixed:
-      case Item::Type::kExp: {
-        if (value.kind == Kind::kText) {
-          field.length = -1;
-          return write_field(out_, field, width);
-        }
-        float v = value.kind == Kind::kInt ? static_cast<float>(value.int_value) : value.real_value;
-        if (item.type == Item::Type::kFixed)
-          render_fixed(field, v, width, item.digits);
-        else
-          render_exp(field, v, width, item.digits, scale_);
-        return write_field(out_, field, width);
-      }
-      default:  // A
-        return edit_text(value, width);
+    const int32_t width = step.width;
+    if (step.type == Step::Type::kAlpha) return edit_text(value, width);
+    flush_blanks();
+    if (step.type == Step::Type::kInt) {
+      pos_ = value.kind == Kind::kInt ? put_int_field(pos_, value.int_value, width, step.digits)
+                                      : put_asterisks(pos_, width);
+      return;
     }
+    if (value.kind == Kind::kText) {
+      pos_ = put_asterisks(pos_, width);
+      return;
+    }
+    const float v =
+        value.kind == Kind::kInt ? static_cast<float>(value.int_value) : value.real_value;
+    pos_ = step.type == Step::Type::kFixed ? put_fixed_field(pos_, v, width, step.digits)
+                                           : put_exp_field(pos_, v, width, step.digits, scale_);
   }
 
   // Aw takes the leftmost w characters of a longer text and right-justifies a shorter one;
   // a bare A writes the whole text.
   void edit_text(const FmtValue& value, int32_t width) {
     if (value.kind != FmtValue::Kind::kText) {
-      out_.write_repeated('*', static_cast<std::size_t>(width < 0 ? 1 : width));
+      flush_blanks();
+      pos_ = put_asterisks(pos_, width < 0 ? 1 : width);
       return;
     }
     std::string_view text = value.text;
-    if (width < 0) return out_.write(text);
-    auto w = static_cast<std::size_t>(width);
-    if (text.size() >= w) return out_.write(text.substr(0, w));
-    out_.write_repeated(' ', w - text.size());
-    out_.write(text);
+    if (width < 0) {
+      // The rest of the pass keeps the room it was given.
+      room(static_cast<std::size_t>(pending_blanks_) + text.size() + format_.record_bound_);
+      flush_blanks();
+      pos_ = copy_chars(pos_, text.data(), text.size());
+      return;
+    }
+    const auto w = static_cast<std::size_t>(width);
+    flush_blanks();
+    if (text.size() >= w) {
+      pos_ = copy_chars(pos_, text.data(), w);
+    } else {
+      std::memset(pos_, ' ', w - text.size());
+      pos_ = copy_chars(pos_ + (w - text.size()), text.data(), text.size());
+    }
   }
 
-  // Blanks skipped by X are written only when something follows them on the line.
-  void flush_blanks() {
-    if (pending_blanks_ > 0) out_.write_repeated(' ', static_cast<std::size_t>(pending_blanks_));
-    pending_blanks_ = 0;
+  // An empty text may have no characters at all (a null pointer), which memcpy must not see.
+  static char* copy_chars(char* out, const char* text, std::size_t count) {
+    if (count > 0) std::memcpy(out, text, count);
+    return out + count;
   }
 
-  const std::vector<Item>& items_;
+  const FortranFormat& format_;
   TextSink& out_;
   std::span<const FmtValue> values_;
+  char* pos_ = nullptr;
+  char* limit_ = nullptr;
   std::size_t next_ = 0;
   int32_t pending_blanks_ = 0;
   int32_t scale_ = 0;
 };
 
 FortranFormat::FortranFormat(std::string_view text) {
-  parse(text);
-}
-
-void FortranFormat::parse(std::string_view text) {
-  int32_t reversion = -1;
-  items_ = Parser(text).parse(reversion);
-  reversion_start_ = reversion;
+  int32_t reversion_item = -1;
+  std::vector<Item> items = Parser(text).parse(reversion_item);
+  steps_ = Unroller(items, reversion_item, texts_).run(reversion_begin_, reversion_end_);
+  record_bound_ = pass_bound(steps_);
 }
 
 void FortranFormat::write(TextSink& out, std::span<const FmtValue> values) const {
   Writer writer(*this, out, values);
-  const auto size = static_cast<int32_t>(items_.size());
-  bool reached_end = writer.run(0, size);
+  bool reached_end = writer.run(0, static_cast<uint32_t>(steps_.size()));
   // Values left at the end of the format: a new line, and control reverts to the last
   // group of the outer level (or to the beginning when there is none).
-  int32_t begin = reversion_start_ < 0 ? 0 : reversion_start_;
-  int32_t end = reversion_start_ < 0 ? size : items_[static_cast<std::size_t>(begin)].end;
   while (reached_end && writer.values_left()) {
     std::size_t before = writer.consumed();
+    writer.room(record_bound_ + 1);  // this line end, the pass and the last line end
     writer.end_record();
-    reached_end = writer.run(begin, end);
+    reached_end = writer.run(reversion_begin_, reversion_end_);
     if (writer.consumed() == before) break;  // a format without data descriptors
   }
   writer.end_record();
+  writer.finish();
+}
+
+namespace {
+
+std::string field_text(int32_t width, auto put) {
+  std::string text(static_cast<std::size_t>(std::max(width, 0)), ' ');
+  put(text.data());
+  return text;
+}
+
+}  // namespace
+
+std::string format_int(int32_t value, int32_t width, int32_t min_digits) {
+  return field_text(width, [&](char* out) { put_int_field(out, value, width, min_digits); });
+}
+
+std::string format_fixed(float value, int32_t width, int32_t decimals) {
+  return field_text(width, [&](char* out) { put_fixed_field(out, value, width, decimals); });
+}
+
+std::string format_exp(float value, int32_t width, int32_t decimals, int32_t scale) {
+  return field_text(width, [&](char* out) { put_exp_field(out, value, width, decimals, scale); });
 }
 
 void write_free_line(TextSink& out, std::initializer_list<FmtValue> values) {
-  std::string line;
   for (const FmtValue& value : values) {
-    line.push_back(' ');
+    out.write(' ');
     switch (value.kind) {
-      case FmtValue::Kind::kInt:
-        line += std::to_string(value.int_value);
-        break;
       case FmtValue::Kind::kText:
-        line += value.text;
+        out.write(value.text);
         break;
+      case FmtValue::Kind::kInt: {
+        char buffer[16];
+        auto result = std::to_chars(buffer, buffer + sizeof buffer, value.int_value);
+        out.write(std::string_view(buffer, static_cast<std::size_t>(result.ptr - buffer)));
+        break;
+      }
       case FmtValue::Kind::kReal: {
         char buffer[48];
         auto result = std::to_chars(buffer, buffer + sizeof buffer, value.real_value);
         std::string_view text(buffer, static_cast<std::size_t>(result.ptr - buffer));
-        line += text;
+        out.write(text);
         bool plain_number = text.find_first_of(".eEn") == std::string_view::npos;
-        if (plain_number) line += ".0";  // so that it reads back as a real
+        if (plain_number) out.write(".0");  // so that it reads back as a real
         break;
       }
     }
   }
-  out.line(line);
+  out.end_line();
 }
 
 }  // namespace scarpex

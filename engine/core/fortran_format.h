@@ -3,7 +3,8 @@
 // Supported: Iw, Iw.m, Fw.d, Ew.d with a kP scale factor (1PEw.d), Aw, A, nX, quoted text,
 // "/", repeat counts, nested groups, format reversion when values remain, early end of the
 // line when values run out, and asterisks when a value does not fit (or is NaN or infinite).
-// Each format is parsed once, where it is declared, and then written any number of times.
+// Each format is parsed once, where it is declared, and then written any number of times;
+// a record is written straight into the sink's buffer, without allocation.
 #pragma once
 
 #include <cstdint>
@@ -44,21 +45,26 @@ class FortranFormat {
     write(out, std::span<const FmtValue>(values.begin(), values.size()));
   }
 
-  struct Item {
-    enum class Type : uint8_t { kText, kSkip, kSlash, kInt, kFixed, kExp, kAlpha, kScale, kGroup };
+  // One step of a record. Repeat counts and groups are unrolled when the format is parsed,
+  // and the blanks of X items are carried by the item they stand before, so that writing a
+  // record is a straight walk over these steps.
+  struct Step {
+    enum class Type : uint8_t { kText, kSkip, kSlash, kScale, kInt, kFixed, kExp, kAlpha };
     Type type;
-    int32_t repeat = 1;
-    int32_t width = 0;   // field width; -1 for a bare A
-    int32_t digits = 0;  // d of F and E, m of I (-1: no minimum)
-    int32_t end = 0;     // for a group: index one past its last item
-    std::string text;    // quoted text
+    int32_t blanks = 0;       // blanks skipped just before this step
+    int32_t width = 0;        // field width (-1 for a bare A); the blanks of kSkip; k of kP
+    int32_t digits = 0;       // d of F and E, m of I (-1: no minimum)
+    uint32_t text_begin = 0;  // quoted text: its place in texts_
+    uint32_t text_length = 0;
   };
 
  private:
   class Writer;
-  void parse(std::string_view text);
-  std::vector<Item> items_;
-  int32_t reversion_start_ = 0;  // first item of the group format control reverts to
+  std::vector<Step> steps_;
+  std::string texts_;             // the quoted texts, one after another
+  uint32_t reversion_begin_ = 0;  // the steps format control reverts to when values remain
+  uint32_t reversion_end_ = 0;
+  std::size_t record_bound_ = 0;  // characters of one pass without bare A texts
 };
 
 // Formats one value as a field of the given descriptor (exposed for tests and reuse).

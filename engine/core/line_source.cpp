@@ -34,9 +34,6 @@ bool LineSource::next_line(std::string& line) {
   line.assign(text_, pos_, end - pos_);
   pos_ = end + 1;
   if (!line.empty() && line.back() == '\r') line.pop_back();
-  for (char& c : line) {
-    if (c == '\t') c = ' ';
-  }
   return true;
 }
 

@@ -16,7 +16,8 @@ class LineSource {
   bool is_open() const { return open_; }
 
   // The next line without its line end; false at the end of the file. A CR before the LF
-  // is dropped (files written on Windows) and a tab counts as one blank.
+  // is dropped (files written on Windows). Every other character, a tab included, stays as it
+  // is: the readers decide what it means (a tab is no blank to the data-line reader).
   bool next_line(std::string& line);
 
  private:

@@ -1,5 +1,7 @@
 #include "core/text_sink.h"
 
+#include <cerrno>
+
 namespace scarpex {
 
 TextSink::~TextSink() {
@@ -8,6 +10,7 @@ TextSink::~TextSink() {
 
 bool TextSink::open_file(const std::string& path) {
   close();
+  write_error_ = 0;
   file_ = std::fopen(path.c_str(), "wb");
   owns_file_ = file_ != nullptr;
   return file_ != nullptr;
@@ -15,12 +18,14 @@ bool TextSink::open_file(const std::string& path) {
 
 void TextSink::attach(std::FILE* stream) {
   close();
+  write_error_ = 0;
   file_ = stream;
   owns_file_ = false;
 }
 
 void TextSink::use_memory() {
   close();
+  write_error_ = 0;
   memory_ = true;
   buffer_.clear();
 }
@@ -29,20 +34,36 @@ void TextSink::write(std::string_view text) {
   buffer_.append(text);
 }
 
-void TextSink::flush() {
-  if (file_ == nullptr) return;
-  if (!buffer_.empty()) std::fwrite(buffer_.data(), 1, buffer_.size(), file_);
-  buffer_.clear();
-  std::fflush(file_);
+void TextSink::record_failure() {
+  // Some streams fail without setting errno; EIO still tells that the data did not arrive.
+  if (write_error_ == 0) write_error_ = errno != 0 ? errno : EIO;
 }
 
-void TextSink::close() {
+void TextSink::flush() {
+  if (file_ == nullptr) return;
+  if (write_failed()) {
+    buffer_.clear();
+    return;
+  }
+  errno = 0;
+  if (!buffer_.empty() && std::fwrite(buffer_.data(), 1, buffer_.size(), file_) != buffer_.size()) {
+    record_failure();
+  }
+  buffer_.clear();
+  if (!write_failed() && std::fflush(file_) != 0) record_failure();
+}
+
+bool TextSink::close() {
   flush();
-  if (owns_file_ && file_ != nullptr) std::fclose(file_);
+  if (owns_file_ && file_ != nullptr) {
+    errno = 0;
+    if (std::fclose(file_) != 0) record_failure();
+  }
   file_ = nullptr;
   owns_file_ = false;
   if (!memory_) buffer_.clear();
   memory_ = false;
+  return !write_failed();
 }
 
 }  // namespace scarpex

@@ -20,8 +20,13 @@ class TextSink {
   void attach(std::FILE* stream);
   // Keeps everything in memory; text() returns it.
   void use_memory();
-  void close();
+  // Flushes and closes; false when anything written since the file was opened was lost.
+  bool close();
   bool is_open() const { return file_ != nullptr || memory_; }
+  // True once a write, flush or close of the file has failed; it stays so until the sink is
+  // opened again, and write_error() holds the errno of the first failure.
+  bool write_failed() const { return write_error_ != 0; }
+  int write_error() const { return write_error_; }
 
   void write(std::string_view text);
   void write(char c) { buffer_.push_back(c); }
@@ -34,7 +39,21 @@ class TextSink {
     write(text);
     end_line();
   }
+  // Hands the buffer to the file. After a failure the rest of the output is dropped, so that
+  // the file holds an unbroken beginning of what was written rather than text with holes.
   void flush();
+
+  // Direct writing, for the formatter: room for `count` more characters at the end of the
+  // text, which the caller fills and then closes with commit_tail at the end of what it wrote.
+  char* reserve_tail(std::size_t count) {
+    const std::size_t used = buffer_.size();
+    buffer_.resize(used + count);
+    return buffer_.data() + used;
+  }
+  void commit_tail(const char* end) {
+    buffer_.resize(static_cast<std::size_t>(end - buffer_.data()));
+    if (buffer_.size() >= kFlushThreshold && !memory_) flush();
+  }
 
   // Everything written so far, for a memory sink.
   const std::string& text() const { return buffer_; }
@@ -44,7 +63,10 @@ class TextSink {
   std::FILE* file_ = nullptr;
   bool owns_file_ = false;
   bool memory_ = false;
+  int write_error_ = 0;
   std::string buffer_;
+
+  void record_failure();
 };
 
 }  // namespace scarpex

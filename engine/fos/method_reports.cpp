@@ -36,7 +36,7 @@ void write_surface_listing(const ProblemModel& m, TextSink& out) {
 void write_misleading_listing(const ProblemModel& m, TextSink& out) {
   static const FortranFormat kTitle(
       "(/,/,10X,'The Factor Of Safety For The Trial Failure Surface Defined',/,"
-      "10X,'By The Coordinates Listed Below Is Misleading.',/,/,"
+      "10X,'By The Coordinates Listed Below Is Misleading.',/,/,/,"
       "10X,'Failure Surface Defined By',I3,' Coordinate Points',/,/)");
   kTitle.write(out, {m.surface_point_count});
   write_point_heading(m, out, true);

@@ -10,8 +10,8 @@ namespace scarpex {
 // nnn Coordinate Points", the point heading and the points as stored.
 void write_surface_listing(const ProblemModel& m, TextSink& out);
 
-// Two empty lines, the two "Misleading" lines, "Failure Surface Defined By nnn Coordinate
-// Points", the point heading followed by two empty lines, and the points as stored.
+// Two empty lines, the two "Misleading" lines, two empty lines, "Failure Surface Defined By
+// nnn Coordinate Points", the point heading followed by two empty lines, and the points.
 void write_misleading_listing(const ProblemModel& m, TextSink& out);
 
 // Four empty lines and "Factor Of Safety For The Preceding Specified Surface =" F7.3.

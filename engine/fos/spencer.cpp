@@ -1,8 +1,10 @@
 #include "fos/spencer.h"
 
 #include <algorithm>
+#include <array>
 #include <cmath>
 #include <limits>
+#include <span>
 #include <vector>
 
 #include "core/fortran_format.h"
@@ -18,6 +20,35 @@ namespace scarpex {
 
 namespace {
 
+// The completed outer iterations, one entry each. Their number is bounded by the outer limit of
+// the header, which is the user's choice, so they are not a fixed table; the usual few stay in
+// place, and only an unusually long iteration moves them to the heap.
+class OuterSteps {
+ public:
+  void push_back(const SpencerOuterStep& step) {
+    if (count_ < kInPlace) {
+      in_place_[count_++] = step;
+      return;
+    }
+    if (heap_.empty()) heap_.assign(in_place_.begin(), in_place_.end());
+    heap_.push_back(step);
+    ++count_;
+  }
+  std::size_t size() const { return count_; }
+  const SpencerOuterStep& operator[](std::size_t i) const { return all()[i]; }
+  operator std::span<const SpencerOuterStep>() const { return all(); }  // NOLINT: a view
+
+ private:
+  static constexpr std::size_t kInPlace = 8;
+  std::span<const SpencerOuterStep> all() const {
+    if (!heap_.empty()) return heap_;
+    return std::span<const SpencerOuterStep>(in_place_.data(), count_);
+  }
+  std::array<SpencerOuterStep, kInPlace> in_place_{};
+  std::vector<SpencerOuterStep> heap_;
+  std::size_t count_ = 0;
+};
+
 // The working state of one call.
 struct SpencerRun {
   explicit SpencerRun(Engine& engine) : e(engine), m(engine.model) {}
@@ -26,9 +57,7 @@ struct SpencerRun {
   ProblemModel& m;
   SpencerSlices work;
   SpencerSweep sweep;
-  // One entry per completed outer iteration. Its length is bounded by the outer limit of the
-  // header, which is the user's choice, so it is not a fixed table.
-  std::vector<SpencerOuterStep> steps;
+  OuterSteps steps;
   float misleading_limit = 0.0f;  // L: only grows during the call
   float theta = 0.0f;             // theta(k), radians
   float start_fos = 0.0f;         // F(1) of the current outer iteration
@@ -40,11 +69,12 @@ struct SpencerRun {
 // Local non-convergence: no inner result for the current angle. The factor of safety stored is
 // F(1) of the current outer iteration (the last line estimate, or the starting factor before
 // there is one), so that a finite value always stands in slot 0; the surface is discarded by
-// the search or ends the run after EXECUT.
-void fail_locally(SpencerRun& run, int32_t iterations) {
+// the search or ends the run after EXECUT. The trace line names the inner iteration limit,
+// however early the iteration had to stop.
+void fail_locally(SpencerRun& run) {
   ProblemModel& m = run.m;
   m.list[0].fos = run.start_fos;
-  write_local_nonconvergence(run.e, iterations);
+  write_local_nonconvergence(run.e, m.solver_int_controls[3]);
   m.stop_code = kSpencerLocalFailed;
   m.solution_status = kNotConverged;
   if (run.start_fos <= run.misleading_limit && run.report_switch()) {
@@ -146,13 +176,13 @@ void spencer_fos(Engine& e) {
     // A surface without slices, or a starting factor that cannot be divided by, has no sweep.
     if (m.slices.slice_count < 1 || m.slices.slice_count > kMaxSlices || run.start_fos == 0.0f ||
         !std::isfinite(run.start_fos)) {
-      fail_locally(run, 0);
+      fail_locally(run);
       return;
     }
     prepare_slices(m, run.theta, run.start_fos, run.work, run.misleading_limit);
     InnerResult inner = run_inner_iteration(m, run.work, run.start_fos, run.sweep);
     if (!inner.converged) {
-      fail_locally(run, inner.iterations);
+      fail_locally(run);
       return;
     }
     SpencerOuterStep step{run.theta, inner.moment_fos, inner.force_fos};

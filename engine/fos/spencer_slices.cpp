@@ -107,7 +107,10 @@ void prepare_slice(ProblemModel& m, int32_t i, float tan_theta, float fos, float
   w.tangential = s.top_water_force[i] * std::sin(s.beta[i] - alpha) + s.tie_shear_force[i] +
                  s.load_force[i] * std::sin(s.load_angle[i] - alpha) + r1 * cos_a - r2 * sin_a -
                  w_slice * ((1.0f - kv) * sin_a + kh * cos_a);
-  w.coupling = std::tan(alpha - w.theta) * w.tan_phi;
+  const float d = alpha - w.theta;
+  w.cos_d = std::cos(d);
+  w.sin_d = std::sin(d);
+  w.coupling = std::tan(d) * w.tan_phi;
   misleading_limit = std::max(misleading_limit, -w.coupling);
 
   // Base stresses for the starting factor of this angle.
@@ -137,6 +140,11 @@ void prepare_slices(ProblemModel& m, float theta, float fos, SpencerSlices& work
     prepare_slice(m, i, tan_theta, fos, work.reinforcement_r1[i], work.reinforcement_r2[i],
                   work.slice[i], misleading_limit);
   }
+  for (int32_t i = 2; i <= n; ++i) {
+    const float dl = m.slices.alpha[i] - work.slice[i - 1].theta;
+    work.slice[i].cos_dl = std::cos(dl);
+    work.slice[i].tan_dl = std::tan(dl);
+  }
 }
 
 bool sweep_slices(const ProblemModel& m, SpencerSlices& work, float fos, SpencerSweep& sweep) {
@@ -148,12 +156,10 @@ bool sweep_slices(const ProblemModel& m, SpencerSlices& work, float fos, Spencer
     SpencerSlice& w = work.slice[i];
     const float b = s.width[i];
     const float y_base = s.y_base[i];
-    const float d = s.alpha[i] - w.theta;
-    const float m_theta = std::cos(d) * (1.0f + w.coupling / fos);
+    const float m_theta = w.cos_d * (1.0f + w.coupling / fos);
     if (m_theta == 0.0f || !std::isfinite(m_theta)) return false;
     float increment = (w.resisting / fos + w.tangential) / m_theta;
-    float mobilised =
-        (w.cohesion_force + w.tan_phi * (w.known_normal - std::sin(d) * increment)) / fos;
+    float mobilised = (w.cohesion_force + w.tan_phi * (w.known_normal - w.sin_d * increment)) / fos;
     if (mobilised < 0.0f) {
       w.resisting = 0.0f;  // for the rest of this angle
       increment = w.tangential / m_theta;
@@ -167,8 +173,7 @@ bool sweep_slices(const ProblemModel& m, SpencerSlices& work, float fos, Spencer
       const SpencerSlice& left = work.slice[i - 1];
       const float e_left = sweep.side_force[i - 1];
       const float h = sweep.thrust_y[i - 1] - y_base;
-      const float dl = s.alpha[i] - left.theta;
-      e = increment + e_left * std::cos(dl) * (1.0f + std::tan(dl) * w.tan_phi / fos) / m_theta;
+      e = increment + e_left * w.cos_dl * (1.0f + w.tan_dl * w.tan_phi / fos) / m_theta;
       const float left_moment = 0.5f * b * left.sin_theta + left.cos_theta * h;
       y_thrust = e == 0.0f ? y_base
                            : y_base + (0.5f * b * e * w.sin_theta + e_left * left_moment) /

@@ -19,6 +19,11 @@ struct SpencerSlice {
   float resisting = 0.0f;       // S; set to 0 when the mobilised shear turns negative
   float tangential = 0.0f;      // T
   float coupling = 0.0f;        // m = tan(alpha - theta) tan phi
+  // Functions of the angles between the base and the side forces, which stay the same for
+  // every sweep of one side-force angle: d = alpha - theta of this slice, and dl = alpha -
+  // theta of the slice on its left (slices 2 onwards).
+  float cos_d = 0.0f, sin_d = 0.0f;
+  float cos_dl = 0.0f, tan_dl = 0.0f;
 };
 
 struct SpencerSlices {

@@ -55,6 +55,14 @@ void write_table_heading(Engine& e) {
   kHeading.write(e.report, {m.length_label, m.length_label, m.stress_label, m.stress_label});
 }
 
+void write_load_beyond_ground_warning(Engine& e, int32_t load) {
+  static const FortranFormat kWarning(
+      "(/,10X,'****  WARNING - LD06  ****',5X,'Load',I3,/,"
+      "10X,'A Load End Lies Beyond The Ground Surface; Its Elevation Is Taken',/,"
+      "10X,'On The Extended Line Of A Top Boundary.',/)");
+  kWarning.write(e.report, {load});
+}
+
 // The checks of one load; every failing check is reported and reading goes on.
 void check_load(Engine& e, int32_t i, int32_t& ground_position) {
   ProblemModel& m = e.model;
@@ -66,11 +74,12 @@ void check_load(Engine& e, int32_t i, int32_t& ground_position) {
   if (i > 1 && m.load_x_left[i] < m.load_x_right[i - 1]) {
     report_input_error_item(e, "LD05", "Load", i);
   }
-  // A load end beyond the ground surface would otherwise stand on the extension of the
-  // nearest boundary's line without a word: LD06 reports it (one line per load).
+  // A load end beyond the ground surface stands on the extension of the last top boundary's
+  // line tried. That is a valid input, so the run goes on, but it is seldom what the user
+  // meant: a warning line LD06 says so (one per load), without setting input_error_flag.
   bool left_found = place_on_ground(m, ground_position, m.load_x_left[i], m.load_y_left[i]);
   bool right_found = place_on_ground(m, ground_position, m.load_x_right[i], m.load_y_right[i]);
-  if (!left_found || !right_found) report_input_error_item(e, "LD06", "Load", i);
+  if (!left_found || !right_found) write_load_beyond_ground_warning(e, i);
 }
 
 void echo_loads(Engine& e, int32_t count) {

@@ -1,5 +1,6 @@
 #include "output/slice_table_heading.h"
 
+#include <algorithm>
 #include <array>
 #include <initializer_list>
 #include <string_view>
@@ -74,11 +75,23 @@ std::string slice_table_heading_line(int32_t unit_system, int32_t line) {
 void write_slice_table_heading(Engine& e) {
   int32_t unit_system = e.model.unit_system;
   if (unit_system <= 0) return;
+  // The lines depend on the unit system alone (English, metric, or generic for 3 and above),
+  // so they are built once rather than for every surface.
+  constexpr int32_t kGeneric = 3;
+  constexpr int32_t kLines = 4;
+  static const auto kHeadings = [] {
+    std::array<std::array<std::string, kLines>, kGeneric> headings;
+    for (int32_t unit = 1; unit <= kGeneric; ++unit) {
+      for (int32_t line = 1; line <= kLines; ++line) {
+        headings[unit - 1][line - 1] = slice_table_heading_line(unit, line);
+      }
+    }
+    return headings;
+  }();
   e.report.end_line();
   e.report.end_line();
-  for (int32_t line = 1; line <= 4; ++line) {
-    e.report.line(slice_table_heading_line(unit_system, line));
-  }
+  for (const std::string& line : kHeadings[std::min(unit_system, kGeneric) - 1])
+    e.report.line(line);
 }
 
 }  // namespace scarpex
