@@ -61,6 +61,25 @@ std::optional<fs::path> prepare_names_file(const HostOptions& options) {
   return names_path;
 }
 
+// What a non-zero return code of DAROZI means (the engine has said the details on standard
+// error already).
+std::string engine_code_text(int32_t code) {
+  switch (code) {
+    case 1:
+      return "names.dat is missing, unreadable or short";
+    case 2:
+      return "a run file could not be opened";
+    case 3:
+      return "an unexpected failure inside the engine";
+    case 4:
+      return "a run was already in progress";
+    case 5:
+      return "an output file could not be written completely: do not trust its contents";
+    default:
+      return "the engine could not make the run";
+  }
+}
+
 bool write_text_file(const std::string& path, const std::string& text) {
   std::ofstream file(path, std::ios::binary);
   file << text;
@@ -139,7 +158,8 @@ int run_command(const HostOptions& options) {
       return kExitNoRun;
     }
     if (call.result != 0) {
-      std::cerr << "scarpex: the engine could not make the run (code " << call.result << ")\n";
+      std::cerr << "scarpex: " << engine_code_text(call.result) << " (engine code " << call.result
+                << ")\n";
       return kExitNoRun;
     }
   }

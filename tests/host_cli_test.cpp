@@ -117,6 +117,20 @@ TEST(HostCli, DevicesAreNotReadBack) {
   EXPECT_NE(run.out.find("Run completed"), std::string::npos);
 }
 
+// A report on a full device: the engine finishes the run as far as it goes and says so; the
+// host does not call that a success.
+TEST(HostCli, AnOutputThatCannotBeWrittenIsNoSuccess) {
+  TempFolder folder("full");
+  fs::copy_file(kExamples / "layered_slope.dat", folder / "slope.dat");
+  write_file(
+      folder / "names.dat",
+      "2025\na\nb\nW\nc\nd\nslope.dat\nslope.dat\n/dev/full\nslope.plt\nslope.trc\n\nslope.sts\n");
+  HostRun run = run_scarpex("--names " + quoted((folder / "names.dat").string()) + kLibrary);
+  EXPECT_EQ(run.status, 2);
+  EXPECT_NE(run.err.find("could not be written completely"), std::string::npos) << run.err;
+  EXPECT_EQ(run.out.find("Run completed"), std::string::npos);
+}
+
 // A name with leading blanks is a different file to the engine: the host reads that one, not
 // the file without the blanks.
 TEST(HostCli, ReadsTheFilesTheEngineWrote) {
