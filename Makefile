@@ -7,22 +7,34 @@ FUZZ_BUILD ?= build-fuzz
 SECONDS    ?= 60
 JOBS       ?= 2
 EXAMPLE    ?= examples/circle_search.dat
+EXAMPLE_NAME := $(basename $(notdir $(EXAMPLE)))
 SUDO       := $(shell [ "$$(id -u)" = "0" ] || echo sudo)
 
-.PHONY: all build run test sanitize-test fuzz fuzz-deps bench deps format clean
+.PHONY: all build run test sanitize-test fuzz fuzz-deps bench deps test-deps format clean
 
 all: build
 
 deps:
 	@if ! command -v cmake >/dev/null || ! command -v g++ >/dev/null || \
 	    ! command -v nm >/dev/null || [ ! -f /usr/include/gtest/gtest.h ] || \
+	    [ ! -f /usr/include/nlohmann/json.hpp ] || [ ! -f /usr/include/CLI/CLI.hpp ] || \
 	    ! dpkg -s python3-pytest python3-numpy python3-setuptools python3-venv python3-pip \
 	      >/dev/null 2>&1; then \
-	  echo "Installing build tools: cmake g++ make binutils libgtest-dev python3 pytest numpy"; \
+	  echo "Installing build tools: cmake g++ make binutils libgtest-dev nlohmann-json3-dev libcli11-dev python3 pytest numpy"; \
 	  $(SUDO) apt-get update -qq && \
 	  DEBIAN_FRONTEND=noninteractive $(SUDO) apt-get install -y -qq --no-install-recommends \
-	    cmake g++ make binutils libgtest-dev \
+	    cmake g++ make binutils libgtest-dev nlohmann-json3-dev libcli11-dev \
 	    python3 python3-pytest python3-numpy python3-setuptools python3-venv python3-pip; \
+	fi
+
+# What the host's tests run besides the build: GNU parallel (the documented scale-out line).
+# Chromium, for the page in a browser, is installed by CI; without it that test is skipped.
+test-deps:
+	@if ! command -v parallel >/dev/null || ! command -v python3 >/dev/null; then \
+	  echo "Installing test tools: parallel python3"; \
+	  $(SUDO) apt-get update -qq && \
+	  DEBIAN_FRONTEND=noninteractive $(SUDO) apt-get install -y -qq --no-install-recommends \
+	    parallel python3; \
 	fi
 
 build: deps
@@ -30,13 +42,14 @@ build: deps
 	@cmake --build $(BUILD) -j $(JOBS)
 
 run: build
-	./$(BUILD)/scarpex $(EXAMPLE) --out out
+	./$(BUILD)/scarpex $(EXAMPLE) --out out --svg out/$(EXAMPLE_NAME).svg --html out/$(EXAMPLE_NAME).html
+	@echo "Open out/$(EXAMPLE_NAME).html in a browser: the report page with the picture."
 
-test: build
+test: build test-deps
 	ctest --test-dir $(BUILD) --output-on-failure -j $(JOBS)
 
 # The whole suite once more under AddressSanitizer and UndefinedBehaviorSanitizer.
-sanitize-test: deps
+sanitize-test: deps test-deps
 	@cmake -S . -B $(ASAN_BUILD) -DCMAKE_BUILD_TYPE=Debug -DSCARPEX_SANITIZE=ON >/dev/null
 	@cmake --build $(ASAN_BUILD) -j $(JOBS)
 	ASAN_OPTIONS=detect_leaks=0 ctest --test-dir $(ASAN_BUILD) --output-on-failure -j $(JOBS)

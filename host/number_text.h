@@ -1,0 +1,19 @@
+// Numbers as text without the locale: the picture, the page and the summary always use a
+// decimal point, whatever locale a program embedding the host has set.
+#pragma once
+
+#include <string>
+
+namespace scarpex_host {
+
+// `value` with `decimals` digits after the point ("1.938"); "-" for NaN or infinity.
+std::string fixed_text(double value, int decimals);
+
+// The shortest text that reads back as `value` ("12.5", "0.001").
+std::string short_text(double value);
+
+// Escapes &, <, >, " and ' for XML and HTML text and attributes; control characters become
+// blanks and bytes that are not UTF-8 question marks.
+std::string xml_escape(const std::string& text);
+
+}  // namespace scarpex_host
