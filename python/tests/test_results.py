@@ -15,7 +15,7 @@ def fixture(name):
 
 
 def test_a_specified_surface_by_spencers_method():
-    r = Results.from_json(fixture("specified_spencer.json"))
+    r = Results.from_json(fixture("single_surface_spencer.json"))
     assert r.completed and not r.aborted and r.error_codes == []
     assert (r.method, r.factor_of_safety, r.theta, r.status) == ("Spencer", 1.924, 12.65, "converged")
     assert r.factors_of_safety == [1.924]
@@ -54,7 +54,7 @@ def test_a_search_lists_its_critical_surfaces_most_critical_first():
 
 
 def test_values_that_did_not_fit_their_field_read_as_nan():
-    d = json.loads(fixture("specified_spencer.json"))
+    d = json.loads(fixture("single_surface_spencer.json"))
     d["analyses"][0]["slices"]["rows"][0]["weight"] = None
     r = Results.from_dict(d)
     assert math.isnan(r.slices.rows[0].weight)
@@ -65,7 +65,7 @@ def test_values_that_did_not_fit_their_field_read_as_nan():
     lambda d: d.update(schema_version=99),
 ])
 def test_documents_of_another_schema_are_refused(change):
-    d = json.loads(fixture("specified_spencer.json"))
+    d = json.loads(fixture("single_surface_spencer.json"))
     change(d)
     with pytest.raises(ResultsFormatError):
         Results.from_dict(d)
