@@ -13,7 +13,7 @@ namespace scarpex {
 
 namespace {
 
-constexpr float kBoxTolerance = 0.001f;
+constexpr float kBoxTolerance = kCoordTolerance;
 constexpr int32_t kMinimumBlockTrials = 10;
 // Box 1's bottom corners may lie at most 45 degrees below the left end of the ground.
 constexpr float kSteepestBaseSlope = -1.0f;

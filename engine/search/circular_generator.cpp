@@ -249,7 +249,7 @@ TraceEnd CircleTracer::elevation_rescue() {
 TraceEnd CircleTracer::limit_handling(int32_t limit) {
   bool upward = deflects_upward(m_, limit);
   float top = std::max(m_.limit_y_left[limit], m_.limit_y_right[limit]);
-  float turning = upward ? b_.largest - 0.001f : b_.smallest + 0.001f;
+  float turning = upward ? b_.largest - kAngleMargin : b_.smallest + kAngleMargin;
   float x = m_.surface_x[2];
   float y = m_.surface_y[2];
   float phi = theta1_;
@@ -259,9 +259,9 @@ TraceEnd CircleTracer::limit_handling(int32_t limit) {
     float yn = y + length_ * std::sin(phi);
     if (crosses_limit(m_, limit, Segment{x, y, xn, yn})) {
       if (upward) {
-        m_.init_angle_lower = theta1_ + 0.001f;
+        m_.init_angle_lower = theta1_ + kAngleMargin;
       } else {
-        m_.init_angle_upper = theta1_ - 0.001f;
+        m_.init_angle_upper = theta1_ - kAngleMargin;
       }
       return TraceEnd::kNextAttempt;
     }

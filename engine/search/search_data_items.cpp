@@ -13,7 +13,7 @@ namespace scarpex {
 namespace {
 
 // Two x values closer than this are the same point for the range checks.
-constexpr float kRangeTolerance = 0.001f;
+constexpr float kRangeTolerance = kCoordTolerance;
 
 void write_heading(Engine& e) {
   static const FortranFormat kCircular(
