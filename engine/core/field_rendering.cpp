@@ -329,10 +329,56 @@ char* put_int_field(char* out, int32_t value, int32_t width, int32_t min_digits)
 
 namespace {
 
+// The usual F field: kDecimals of 1 to 4 and a normal value from 2^-30 to below 2^18. Its
+// significand times 5^kDecimals stays below 2^34 and the shift that scales it lies between 8
+// and 53, so the value times 10^kDecimals is rounded (half to even) with one product and one
+// shift, and the result stays below 2^32. False for any other value: the caller takes the
+// general steps. A field too narrow for the digits gets asterisks, as on those steps.
+template <int32_t kDecimals>
+[[gnu::always_inline]] inline bool put_usual_fixed(char*& out, float value, int32_t width) {
+  constexpr uint32_t kLowestBiased = 127 - 30;
+  constexpr uint32_t kBiasedLimit = 127 + 18;
+  const auto bits = std::bit_cast<uint32_t>(value);
+  const uint32_t biased = (bits >> 23) & 0xFFu;
+  if (biased < kLowestBiased || biased >= kBiasedLimit) return false;
+  const uint64_t product =
+      uint64_t{(bits & 0x7FFFFFu) | 0x800000u} * kPow5[static_cast<std::size_t>(kDecimals)];
+  const auto shift = static_cast<int32_t>(150 - biased) - kDecimals;
+  const uint64_t remainder = product & ((uint64_t{1} << shift) - 1);
+  const uint64_t half = uint64_t{1} << (shift - 1);
+  auto scaled = static_cast<uint32_t>(product >> shift);
+  if (remainder > half || (remainder == half && (scaled & 1) != 0)) ++scaled;
+
+  constexpr auto kUnit = static_cast<uint32_t>(kPow10[static_cast<std::size_t>(kDecimals)]);
+  const uint32_t integer_part = scaled / kUnit;
+  const bool negative = (bits >> 31) != 0;
+  const int32_t integer_digits = decimal_length(integer_part);
+  int32_t length = (negative ? 1 : 0) + integer_digits + 1 + kDecimals;
+  const bool zero_dropped = length > width && integer_part == 0;  // that zero is optional
+  if (zero_dropped) --length;
+  if (length > width) {
+    out = put_asterisks(out, width);
+    return true;
+  }
+  char* end = out + width;
+  put_digits_backward(end, scaled - integer_part * kUnit, kDecimals);
+  char* at = end - kDecimals - 1;
+  *at = '.';
+  if (!zero_dropped) {
+    put_digits_backward(at, integer_part, integer_digits);
+    at -= integer_digits;
+  }
+  if (negative) *--at = '-';
+  put_blanks(out, static_cast<int32_t>(at - out));
+  out = end;
+  return true;
+}
+
 // An F field of a finite value with `runtime_decimals` decimals, or kDecimals when that is above
 // 0 (the decimal counts of the layouts, each compiled on its own).
 template <int32_t kDecimals>
 char* put_fixed_decimals(char* out, float value, int32_t width, int32_t runtime_decimals) {
+  if (kDecimals > 0 && put_usual_fixed<kDecimals>(out, value, width)) return out;
   const int32_t decimals = kDecimals > 0 ? kDecimals : runtime_decimals;
   const bool negative = std::signbit(value);
   const float magnitude = std::fabs(value);

@@ -1,6 +1,8 @@
 #include "core/text_sink.h"
 
+#include <algorithm>
 #include <cerrno>
+#include <cstring>
 
 namespace scarpex {
 
@@ -27,11 +29,24 @@ void TextSink::use_memory() {
   close();
   write_error_ = 0;
   memory_ = true;
-  buffer_.clear();
+  size_ = 0;
 }
 
 void TextSink::write(std::string_view text) {
-  buffer_.append(text);
+  if (text.empty()) return;
+  std::memcpy(reserve_tail(text.size()), text.data(), text.size());
+  size_ += text.size();
+}
+
+void TextSink::write_repeated(char c, std::size_t count) {
+  std::memset(reserve_tail(count), c, count);
+  size_ += count;
+}
+
+// Room for `count` more characters, and at least as much again: the string doubles, so that
+// growing costs little over a run.
+void TextSink::grow(std::size_t count) {
+  buffer_.resize(std::max(size_ + count, 2 * buffer_.size()));
 }
 
 void TextSink::record_failure() {
@@ -42,14 +57,12 @@ void TextSink::record_failure() {
 void TextSink::flush() {
   if (file_ == nullptr) return;
   if (write_failed()) {
-    buffer_.clear();
+    size_ = 0;
     return;
   }
   errno = 0;
-  if (!buffer_.empty() && std::fwrite(buffer_.data(), 1, buffer_.size(), file_) != buffer_.size()) {
-    record_failure();
-  }
-  buffer_.clear();
+  if (size_ > 0 && std::fwrite(buffer_.data(), 1, size_, file_) != size_) record_failure();
+  size_ = 0;
   if (!write_failed() && std::fflush(file_) != 0) record_failure();
 }
 
@@ -61,7 +74,7 @@ bool TextSink::close() {
   }
   file_ = nullptr;
   owns_file_ = false;
-  if (!memory_) buffer_.clear();
+  if (!memory_) size_ = 0;
   memory_ = false;
   return !write_failed();
 }

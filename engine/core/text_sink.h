@@ -29,11 +29,11 @@ class TextSink {
   int write_error() const { return write_error_; }
 
   void write(std::string_view text);
-  void write(char c) { buffer_.push_back(c); }
-  void write_repeated(char c, std::size_t count) { buffer_.append(count, c); }
+  void write(char c) { *reserve_tail(1) = c, ++size_; }
+  void write_repeated(char c, std::size_t count);
   void end_line() {
-    buffer_.push_back('\n');
-    if (buffer_.size() >= kFlushThreshold && !memory_) flush();
+    write('\n');
+    if (size_ >= kFlushThreshold && !memory_) flush();
   }
   void line(std::string_view text) {
     write(text);
@@ -46,17 +46,19 @@ class TextSink {
   // Direct writing, for the formatter: room for `count` more characters at the end of the
   // text, which the caller fills and then closes with commit_tail at the end of what it wrote.
   char* reserve_tail(std::size_t count) {
-    const std::size_t used = buffer_.size();
-    buffer_.resize(used + count);
-    return buffer_.data() + used;
+    if (buffer_.size() - size_ < count) grow(count);
+    return buffer_.data() + size_;
   }
   void commit_tail(const char* end) {
-    buffer_.resize(static_cast<std::size_t>(end - buffer_.data()));
-    if (buffer_.size() >= kFlushThreshold && !memory_) flush();
+    size_ = static_cast<std::size_t>(end - buffer_.data());
+    if (size_ >= kFlushThreshold && !memory_) flush();
   }
 
   // Everything written so far, for a memory sink.
-  const std::string& text() const { return buffer_; }
+  const std::string& text() const {
+    buffer_.resize(size_);
+    return buffer_;
+  }
 
  private:
   static constexpr std::size_t kFlushThreshold = 1 << 16;
@@ -64,8 +66,12 @@ class TextSink {
   bool owns_file_ = false;
   bool memory_ = false;
   int write_error_ = 0;
-  std::string buffer_;
+  // The text is the first size_ characters. The string is kept longer than that, so that
+  // room at the end is handed out without being filled first; text() cuts it to the text.
+  mutable std::string buffer_;
+  std::size_t size_ = 0;
 
+  void grow(std::size_t count);
   void record_failure();
 };
 

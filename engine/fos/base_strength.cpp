@@ -36,7 +36,8 @@ int32_t select_range(const Table<float, kMaxAnisoRanges>& limits, int32_t count,
 
 }  // namespace
 
-BaseStrength base_strength(const ProblemModel& m, int32_t soil, float y_base, float alpha) {
+BaseStrength base_strength(const ProblemModel& m, int32_t soil, float y_base, float alpha,
+                           RepeatMemo<>* tangent) {
   BaseStrength strength;
   if (soil < 1 || soil > kMaxSoils) return strength;  // never read outside the soil table
   float c = m.soil_cohesion[soil];
@@ -75,7 +76,9 @@ BaseStrength base_strength(const ProblemModel& m, int32_t soil, float y_base, fl
   }
   strength.cohesion = c;
   strength.friction_angle = phi;
-  strength.tan_phi = std::tan(phi * m.deg_to_rad);
+  const float radians = phi * m.deg_to_rad;
+  auto tan = [](float a) { return std::tan(a); };
+  strength.tan_phi = tangent != nullptr ? (*tangent)(radians, tan) : tan(radians);
   return strength;
 }
 

@@ -4,6 +4,7 @@
 
 #include <cstdint>
 
+#include "fos/repeat_memo.h"
 #include "model/problem_model.h"
 
 namespace scarpex {
@@ -15,7 +16,8 @@ struct BaseStrength {
 };
 
 // `soil` is the slice's base soil, `y_base` its base elevation and `alpha` its base
-// inclination in radians.
-BaseStrength base_strength(const ProblemModel& m, int32_t soil, float y_base, float alpha);
+// inclination in radians. A loop over slices passes one `tangent` memo for all of them.
+BaseStrength base_strength(const ProblemModel& m, int32_t soil, float y_base, float alpha,
+                           RepeatMemo<>* tangent = nullptr);
 
 }  // namespace scarpex

@@ -6,6 +6,7 @@
 #include "core/fortran_format.h"
 #include "fos/base_strength.h"
 #include "fos/bishop_outcomes.h"
+#include "fos/repeat_memo.h"
 
 namespace scarpex {
 
@@ -16,6 +17,14 @@ struct SliceTerms {
   Table<float, kMaxSlices> cos_a{}, sin_a{}, tan_a{}, tan_phi{}, cohesion{};
   Table<float, kMaxSlices> resisting{}, driving{}, coupling{};
   Table<float, kMaxSlices> normal_load{}, pore_pressure{};  // V and u of the base stresses
+};
+
+// Trigonometry that neighbouring slices share: the friction angle of one soil, the slope of
+// one ground segment, the angle of one load.
+struct SharedAngles {
+  RepeatMemo<> tan_phi;
+  RepeatMemo<CosSin> beta;
+  RepeatMemo<CosSin> load;
 };
 
 // How the reinforcement moment enters the iteration (header controls 4 and 5).
@@ -57,9 +66,11 @@ float over_radius(const Setup& s, float v) {
   return s.circle ? v / s.radius : 0.0f;
 }
 
-void prepare_slice(const ProblemModel& m, const Setup& s, int32_t i, SliceTerms& w) {
+void prepare_slice(const ProblemModel& m, const Setup& s, int32_t i, SliceTerms& w,
+                   SharedAngles& shared) {
   const SliceTable& t = m.slices;
-  BaseStrength strength = base_strength(m, t.base_soil[i], t.y_base[i], t.alpha[i]);
+  BaseStrength strength =
+      base_strength(m, t.base_soil[i], t.y_base[i], t.alpha[i], &shared.tan_phi);
   float kh = m.earthquake_kh;
   float kv = m.earthquake_kv;
   float c = strength.cohesion;
@@ -67,10 +78,10 @@ void prepare_slice(const ProblemModel& m, const Setup& s, int32_t i, SliceTerms&
   float ca = std::cos(t.alpha[i]);
   float sa = std::sin(t.alpha[i]);
   float ta = std::tan(t.alpha[i]);
-  float cb = std::cos(t.beta[i]);
-  float sb = std::sin(t.beta[i]);
-  float cd = std::cos(t.load_angle[i]);
-  float sd = std::sin(t.load_angle[i]);
+  const CosSin beta = shared.beta(t.beta[i], cos_sin);
+  const CosSin load = shared.load(t.load_angle[i], cos_sin);
+  float cb = beta.cos, sb = beta.sin;
+  float cd = load.cos, sd = load.sin;
   float b = t.width[i], W = t.weight[i], Q = t.load_force[i];
   float U = t.base_water_force[i], Ut = t.top_water_force[i];
   float Tn = t.tie_normal_force[i], Tt = t.tie_shear_force[i];
@@ -122,16 +133,22 @@ void write_base_stresses(ProblemModel& m, const Setup& s, const SliceTerms& w, i
   }
 }
 
-// Sum of the resisting terms for F; negative terms are set to 0 for good. The base stresses
-// follow this F (none at F = 0, where they are undefined: the last ones stand).
-float resisting_sum(ProblemModel& m, const Setup& s, SliceTerms& w, float f) {
+// Sum of the resisting terms for F; negative terms are set to 0 for good.
+float resisting_sum(const Setup& s, SliceTerms& w, float f) {
   float sum = 0.0f;
   for (int32_t i = 1; i <= s.slices; ++i) {
     w.resisting[i] = std::max(w.resisting[i], 0.0f);
     if (w.resisting[i] != 0.0f) sum += w.resisting[i] / (1.0f + coupling_over(w.coupling[i], f));
-    if (f != 0.0f) write_base_stresses(m, s, w, i, f);
   }
   return sum;
+}
+
+// The base stresses follow the last F that the sums were formed with, leaving out F = 0, where
+// they are undefined (the ones before stand, or none). They depend on nothing else that the
+// iteration changes, so they are written once, for that F.
+void write_all_base_stresses(ProblemModel& m, const Setup& s, const SliceTerms& w, float f) {
+  if (f == 0.0f) return;
+  for (int32_t i = 1; i <= s.slices; ++i) write_base_stresses(m, s, w, i, f);
 }
 
 // One new value of F from the sums, by the placement of the reinforcement term.
@@ -241,11 +258,12 @@ void bishop_janbu_fos(Engine& e) {
   ProblemModel& m = e.model;
   Setup s = make_setup(m);
   SliceTerms w;
+  SharedAngles shared;
   float driving = 0.0f;
   float limit_l = 0.0f;
   clear_base_stresses(m.slices);
   for (int32_t i = 1; i <= s.slices; ++i) {
-    prepare_slice(m, s, i, w);
+    prepare_slice(m, s, i, w, shared);
     driving += w.driving[i];
     limit_l = std::max(limit_l, -w.coupling[i]);
   }
@@ -259,8 +277,10 @@ void bishop_janbu_fos(Engine& e) {
   result.misleading_limit = limit_l;
   int32_t iteration_limit = m.iteration_limit();
   float tolerance = m.fos_tolerance();
+  float stress_f = 0.0f;  // the last F other than 0 that the sums were formed with
   for (int32_t k = 1; k <= iteration_limit; ++k) {
-    float resisting = resisting_sum(m, s, w, f);
+    float resisting = resisting_sum(s, w, f);
+    if (f != 0.0f) stress_f = f;
     Step step = next_value(s, f, resisting, driving);
     write_iteration_line(e, s, k, f, step, resisting, driving);
     result.f_new = step.f_new;
@@ -275,6 +295,7 @@ void bishop_janbu_fos(Engine& e) {
     }
     f = step.f_new;
   }
+  write_all_base_stresses(m, s, w, stress_f);
   report_iteration_outcome(e, result);
 }
 

@@ -98,6 +98,15 @@ class SliceBuilder {
             m_.boundary_y_right[b]};
   }
 
+  // Neighbouring slices mostly stand on the same ground segment: its slope is kept.
+  float ground_inclination(int32_t g) {
+    if (g != inclined_boundary_) {
+      ground_slope_ = inclination(boundary(g));
+      inclined_boundary_ = g;
+    }
+    return ground_slope_;
+  }
+
   // An edge that no segment holds (a surface that is not ordered by x) takes the elevation of
   // the surface's first or last point, whichever end it lies beyond.
   float surface_y_at_edge(float x) {
@@ -122,7 +131,7 @@ class SliceBuilder {
       reject_surface(e_, kExtendsGround);
       return false;
     }
-    t_.beta[i] = inclination(boundary(g));
+    t_.beta[i] = ground_inclination(g);
 
     float y_base = 0.0f;
     int32_t s = find_segment(cursors_.surface, points_, x_mid, y_base,
@@ -269,8 +278,18 @@ class SliceBuilder {
   int32_t top_ = 0;
   int32_t piezos_ = 0;
   Cursors cursors_;
+  int32_t inclined_boundary_ = 0;  // the ground segment whose slope ground_slope_ holds
+  float ground_slope_ = 0.0f;
   Table<Layer, kMaxLayers> layers_{};
 };
+
+// One buffer per thread, kept between surfaces: no allocation per surface. Reached through a
+// call that is never inlined, so that the thread-local address is looked up once per surface
+// rather than at every use.
+[[gnu::noinline]] AbscissaList& abscissa_buffer() {
+  static thread_local AbscissaList list;
+  return list;
+}
 
 }  // namespace
 
@@ -282,8 +301,7 @@ void collect_slice_abscissae(Engine& e) {
     reject_surface(e, kCannotSlice);
     return;
   }
-  // One buffer per thread, kept between surfaces: no allocation per surface.
-  static thread_local AbscissaList list;
+  AbscissaList& list = abscissa_buffer();
   list.clear();
   gather_critical_abscissae(m, list);
   std::span<float> values = list.values();
