@@ -117,12 +117,22 @@ Outcome run_once(const Search& search, int trials) {
   return o;
 }
 
+// The machine is shared: each search runs a few times and the fastest run is reported.
+constexpr int kRepeats = 3;
+
 // A short run first parses every layout once; the allocations per trial are those of the
 // full run beyond a second short one, so that what a run makes once is not counted.
 void run(const Search& search) {
   run_once(search, search.trials / 10);
   Outcome brief = run_once(search, search.trials / 10);
   Outcome o = run_once(search, search.trials);
+  for (int r = 1; r < kRepeats; ++r) {
+    Outcome again = run_once(search, search.trials);
+    if (again.seconds < o.seconds) {
+      o.seconds = again.seconds;
+      o.cpu_seconds = again.cpu_seconds;
+    }
+  }
   if (o.result != 0 || o.analysed == 0) {
     std::printf("%-16s failed (result %d, %ld analysed)\n", search.name, o.result, o.analysed);
     return;

@@ -141,6 +141,32 @@ TEST(FortranFormat, RecordsLongerThanOnePassAreWrittenWhole) {
   EXPECT_EQ(sink.text(), expected + "\n");
 }
 
+// A format of F fields only is written by a path of its own. A trailing empty text sends the
+// same format down the general walk, which must write the very same lines.
+TEST(FortranFormat, FormatsOfFixedFieldsOnlyWriteWhatTheGeneralWalkWrites) {
+  const char* formats[][2] = {{"(2F15.4)", "(2F15.4,'')"},
+                              {"(1X,F8.2,2X,F6.1)", "(1X,F8.2,2X,F6.1,'')"},
+                              {"(3(F5.0))", "(3(F5.0),'')"}};
+  const std::vector<std::vector<FmtValue>> lists = {
+      {},
+      {1.5f},
+      {20.12345f, -0.00004f},
+      {1.0f, 2.0f, 3.0f, 4.0f, 5.0f, 6.0f, 7.0f},
+      {int32_t{12}, 1e9f, std::numeric_limits<float>::quiet_NaN(), -3.25f},
+      {1.0f, "text", 2.0f},
+  };
+  for (const auto& pair : formats) {
+    for (const auto& values : lists) {
+      TextSink fast, general;
+      fast.use_memory();
+      general.use_memory();
+      FortranFormat(pair[0]).write(fast, values);
+      FortranFormat(pair[1]).write(general, values);
+      EXPECT_EQ(fast.text(), general.text()) << pair[0] << " with " << values.size() << " values";
+    }
+  }
+}
+
 TEST(FortranFormat, MismatchedValuesAreShownAsAsterisks) {
   EXPECT_EQ(render("(I3,A2,F4.1)", {1.5f, 7, "x"}), "*********\n");
 }

@@ -47,7 +47,8 @@ constexpr char kDigitPairs[] =
 // Writes the last `count` decimal digits of `value`, zero-padded, ending just before `end`,
 // and returns what is left of the value in front of them.
 template <typename Unsigned>
-Unsigned put_digits_backward(char* end, Unsigned value, int32_t count) {
+[[gnu::always_inline]] inline Unsigned put_digits_backward(char* end, Unsigned value,
+                                                       int32_t count) {
   while (count >= 2) {
     const auto pair = static_cast<std::size_t>(value % 100) * 2;
     value /= 100;

@@ -432,9 +432,39 @@ FortranFormat::FortranFormat(std::string_view text) {
   std::vector<Item> items = Parser(text).parse(reversion_item);
   steps_ = Unroller(items, reversion_item, texts_).run(reversion_begin_, reversion_end_);
   record_bound_ = pass_bound(steps_);
+  plain_fixed_ = !steps_.empty() && reversion_begin_ == 0 && reversion_end_ == steps_.size() &&
+                 std::all_of(steps_.begin(), steps_.end(),
+                             [](const Step& step) { return step.type == Step::Type::kFixed; });
+}
+
+// The lines the general walk writes for a format of F fields only: each pass its fields, a
+// new line when values remain, the line end after the last value. Numbers only; false, having
+// written nothing, when a value is text (the general walk then writes its asterisks).
+bool FortranFormat::write_plain_fixed(TextSink& out, std::span<const FmtValue> values) const {
+  for (const FmtValue& value : values) {
+    if (value.kind == FmtValue::Kind::kText) return false;
+  }
+  const std::size_t fields = steps_.size();
+  const std::size_t passes = std::max<std::size_t>((values.size() + fields - 1) / fields, 1);
+  char* pos = out.reserve_tail(record_bound_ * passes);
+  std::size_t field = 0;
+  for (const FmtValue& value : values) {
+    if (field == fields) {
+      *pos++ = '\n';
+      field = 0;
+    }
+    const Step& step = steps_[field++];
+    const float v =
+        value.kind == FmtValue::Kind::kInt ? static_cast<float>(value.int_value) : value.real_value;
+    pos = put_fixed_field(put_blanks(pos, step.blanks), v, step.width, step.digits);
+  }
+  *pos++ = '\n';
+  out.commit_tail(pos);
+  return true;
 }
 
 void FortranFormat::write(TextSink& out, std::span<const FmtValue> values) const {
+  if (plain_fixed_ && write_plain_fixed(out, values)) return;
   Writer writer(*this, out, values);
   bool reached_end = writer.run(0, static_cast<uint32_t>(steps_.size()));
   // Values left at the end of the format: a new line, and control reverts to the last

@@ -65,6 +65,11 @@ class FortranFormat {
   uint32_t reversion_begin_ = 0;  // the steps format control reverts to when values remain
   uint32_t reversion_end_ = 0;
   std::size_t record_bound_ = 0;  // characters of one pass without bare A texts
+  // Every step an F field (with blanks before it) and reversion to the first: the layout of
+  // coordinate lines, which write_plain_fixed writes without the general walk.
+  bool plain_fixed_ = false;
+
+  bool write_plain_fixed(TextSink& out, std::span<const FmtValue> values) const;
 };
 
 // Formats one value as a field of the given descriptor (exposed for tests and reuse).
