@@ -6,6 +6,7 @@
 #include <cstring>
 #include <stdexcept>
 
+#include "core/field_digits.h"
 #include "core/field_rendering.h"
 
 namespace scarpex {
@@ -456,7 +457,10 @@ bool FortranFormat::write_plain_fixed(TextSink& out, std::span<const FmtValue> v
     const Step& step = steps_[field++];
     const float v =
         value.kind == FmtValue::Kind::kInt ? static_cast<float>(value.int_value) : value.real_value;
-    pos = put_fixed_field(put_blanks(pos, step.blanks), v, step.width, step.digits);
+    pos = put_blanks(pos, step.blanks);
+    if (!put_usual_fixed_field(pos, v, step.width, step.digits)) {
+      pos = put_fixed_field(pos, v, step.width, step.digits);
+    }
   }
   *pos++ = '\n';
   out.commit_tail(pos);

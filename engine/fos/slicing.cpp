@@ -11,13 +11,14 @@ namespace scarpex {
 
 namespace {
 
-// One layer of the soil column on a slice's centre line, from the top down.
+// One layer of the soil column on a slice's centre line, from the top down. Layers are written
+// whole before they are read, so a column of them is not cleared first.
 struct Layer {
-  float top = 0.0f;
-  float bottom = 0.0f;
-  int32_t soil = 0;
-  float water_level = 0.0f;
-  float weight = 0.0f;
+  float top;
+  float bottom;
+  int32_t soil;
+  float water_level;
+  float weight;
 };
 
 // The ground layer plus at most one layer per subsurface boundary.
@@ -280,7 +281,7 @@ class SliceBuilder {
   Cursors cursors_;
   int32_t inclined_boundary_ = 0;  // the ground segment whose slope ground_slope_ holds
   float ground_slope_ = 0.0f;
-  Table<Layer, kMaxLayers> layers_{};
+  Table<Layer, kMaxLayers> layers_;
 };
 
 // One buffer per thread, kept between surfaces: no allocation per surface. Reached through a
