@@ -13,6 +13,7 @@
 
 namespace scarpex {
 
+// base^0 to base^27, exact while they fit 64 bits.
 constexpr std::array<uint64_t, 28> make_powers(uint64_t base) {
   std::array<uint64_t, 28> p{};
   p[0] = 1;
@@ -31,7 +32,7 @@ inline constexpr char kDigitPairs[] =
 // and returns what is left of the value in front of them.
 template <typename Unsigned>
 [[gnu::always_inline]] inline Unsigned put_digits_backward(char* end, Unsigned value,
-                                                       int32_t count) {
+                                                           int32_t count) {
   while (count >= 2) {
     const auto pair = static_cast<std::size_t>(value % 100) * 2;
     value /= 100;
