@@ -29,7 +29,10 @@ class TextSink {
   int write_error() const { return write_error_; }
 
   void write(std::string_view text);
-  void write(char c) { *reserve_tail(1) = c, ++size_; }
+  void write(char c) {
+    *reserve_tail(1) = c;
+    ++size_;
+  }
   void write_repeated(char c, std::size_t count);
   void end_line() {
     write('\n');
