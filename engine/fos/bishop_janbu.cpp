@@ -12,9 +12,9 @@ namespace scarpex {
 
 namespace {
 
-// Per-slice working values of one call.
-// Slices 1 to the slice count are written before they are read and the rest are never touched,
-// so the tables are left unfilled: a search trial need not clear 2,000 entries it never uses.
+// Per-slice working values of one call. Slices 1 to the slice count are written before they
+// are read and the rest are never touched, so the tables are left unfilled: a search trial need
+// not clear 2,000 entries it never uses.
 struct SliceTerms {
   Table<float, kMaxSlices> cos_a, sin_a, tan_a, tan_phi, cohesion;
   Table<float, kMaxSlices> resisting, driving, coupling;
