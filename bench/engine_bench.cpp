@@ -8,34 +8,16 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
-#include <new>
 #include <sstream>
 #include <string>
 
 #include <unistd.h>
 
+#include "allocation_count.h"
 #include "core/fortran_format.h"
 #include "fos/analyse_surface.h"
 #include "output/slice_tables.h"
 #include "run/run_sequence.h"
-
-// Every allocation of the program passes through here, so that the bench can tell how many
-// allocations a surface costs.
-namespace {
-long long g_new_calls = 0;
-}  // namespace
-
-void* operator new(std::size_t size) {
-  ++g_new_calls;
-  if (void* p = std::malloc(size == 0 ? 1 : size)) return p;
-  throw std::bad_alloc();
-}
-void operator delete(void* p) noexcept {
-  std::free(p);
-}
-void operator delete(void* p, std::size_t) noexcept {
-  std::free(p);
-}
 
 using namespace scarpex;
 
@@ -117,15 +99,15 @@ double allocations_per_call(Engine& e, Work work) {
   constexpr int kCounted = 200;
   for (int i = 0; i < kWarm; ++i) work(e);
   empty_sinks(e);
-  long long before = g_new_calls;
+  long long before = allocations_so_far();
   for (int i = 0; i < kCounted; ++i) {
     // The memory sinks are emptied outside the count; their buffers keep their capacity.
-    long long emptying = g_new_calls;
+    long long emptying = allocations_so_far();
     if (i % 10 == 0) empty_sinks(e);
-    before += g_new_calls - emptying;
+    before += allocations_so_far() - emptying;
     work(e);
   }
-  return static_cast<double>(g_new_calls - before) / kCounted;
+  return static_cast<double>(allocations_so_far() - before) / kCounted;
 }
 
 // The input with its SURBIS/SURFAC block and EXECUT repeated `surfaces` times.
@@ -156,13 +138,13 @@ bool run_on_disk(const std::string& input, int surfaces, DiskRun& result) {
   for (int r = 0; r < g_repeats && ok; ++r) {
     Engine e;
     e.env.run_folder = folder.string();
-    long long before = g_new_calls;
+    long long before = allocations_so_far();
     auto start = std::chrono::steady_clock::now();
     ok = run_engine(e) == 0;
     auto stop = std::chrono::steady_clock::now();
     double rate = surfaces / std::chrono::duration<double>(stop - start).count();
     if (rate > result.surfaces_per_second) result.surfaces_per_second = rate;
-    result.allocations = g_new_calls - before;
+    result.allocations = allocations_so_far() - before;
   }
   fs::remove_all(folder);
   return ok;

@@ -3,37 +3,17 @@
 // and a Rankine sliding-block search on a layered slope with water. Run with `make bench`.
 #include <unistd.h>
 
-#include <atomic>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <ctime>
 #include <filesystem>
 #include <fstream>
-#include <new>
 #include <sstream>
 #include <string>
 
+#include "allocation_count.h"
 #include "run/darozi_export.h"
-
-namespace {
-
-std::atomic<long> g_allocations{0};
-
-}  // namespace
-
-// Every heap allocation of the process is counted; the per-trial path should make none.
-void* operator new(std::size_t size) {
-  g_allocations.fetch_add(1, std::memory_order_relaxed);
-  if (void* p = std::malloc(size == 0 ? 1 : size)) return p;
-  throw std::bad_alloc();
-}
-void operator delete(void* p) noexcept {
-  std::free(p);
-}
-void operator delete(void* p, std::size_t) noexcept {
-  std::free(p);
-}
 
 namespace {
 
@@ -101,13 +81,13 @@ Outcome run_once(const Search& search, int trials) {
     input << kHeader << kProblem << commands;
   }
   Outcome o;
-  long before = g_allocations.load();
+  long long before = allocations_so_far();
   auto start = std::chrono::steady_clock::now();
   std::clock_t cpu_start = std::clock();
   o.result = DAROZI(0, 0);
   o.cpu_seconds = static_cast<double>(std::clock() - cpu_start) / CLOCKS_PER_SEC;
   o.seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-  o.allocations = g_allocations.load() - before;
+  o.allocations = allocations_so_far() - before;
   std::string plot = read_file("plot.plt");
   o.analysed = count_of(plot, "\nSFS\n");
   o.trials = count_of(read_file("status.sts"), " ntrial = ");
