@@ -293,12 +293,9 @@ char* put_int_field(char* out, int32_t value, int32_t width, int32_t min_digits)
 
 namespace {
 
-// An F field of a finite value with `runtime_decimals` decimals, or kDecimals when that is above
-// 0 (the decimal counts of the layouts, each compiled on its own).
-template <int32_t kDecimals>
-char* put_fixed_decimals(char* out, float value, int32_t width, int32_t runtime_decimals) {
-  if (kDecimals > 0 && put_usual_fixed<kDecimals>(out, value, width)) return out;
-  const int32_t decimals = kDecimals > 0 ? kDecimals : runtime_decimals;
+// An F field of a finite value that is not a usual one (put_usual_fixed_field): zero, very small
+// or large values, and decimal counts beyond 4.
+char* put_unusual_fixed(char* out, float value, int32_t width, int32_t decimals) {
   const bool negative = std::signbit(value);
   const float magnitude = std::fabs(value);
   uint64_t scaled = 0;
@@ -336,19 +333,9 @@ char* put_fixed_decimals(char* out, float value, int32_t width, int32_t runtime_
 }  // namespace
 
 char* put_fixed_field(char* out, float value, int32_t width, int32_t decimals) {
+  if (put_usual_fixed_field(out, value, width, decimals)) return out;
   if (!std::isfinite(value)) return put_asterisks(out, width);
-  switch (decimals) {
-    case 1:
-      return put_fixed_decimals<1>(out, value, width, decimals);
-    case 2:
-      return put_fixed_decimals<2>(out, value, width, decimals);
-    case 3:
-      return put_fixed_decimals<3>(out, value, width, decimals);
-    case 4:
-      return put_fixed_decimals<4>(out, value, width, decimals);
-    default:
-      return put_fixed_decimals<0>(out, value, width, decimals);
-  }
+  return put_unusual_fixed(out, value, width, decimals);
 }
 
 namespace {
