@@ -26,14 +26,6 @@ constexpr std::string_view kNegative = "Negative Factor Of Safety";
 constexpr std::string_view kMisleading = "Misleading";
 constexpr std::string_view kSpecifiedResult = "Factor Of Safety For The Preceding Specified";
 
-bool starts_with(std::string_view text, std::string_view prefix) {
-  return text.substr(0, prefix.size()) == prefix;
-}
-
-bool ends_with(std::string_view text, std::string_view suffix) {
-  return text.size() >= suffix.size() && text.substr(text.size() - suffix.size()) == suffix;
-}
-
 std::string method_of_caption(std::string_view text) {
   if (text.find("Spencer") != std::string_view::npos) return "Spencer";
   if (text.find("Bishop") != std::string_view::npos) return "Modified Bishop";
@@ -65,9 +57,9 @@ class ReportReader {
         data_.errors.push_back(*error);
       } else if (line.find(kAbortBanner) != std::string_view::npos) {
         data_.aborted = true;
-      } else if (starts_with(line, kTitleCaption) && data_.title.empty()) {
+      } else if (line.starts_with(kTitleCaption) && data_.title.empty()) {
         read_title(raw, in.peek());
-      } else if (starts_with(line, "Boundary     X-Left") && data_.unit_system.empty()) {
+      } else if (line.starts_with("Boundary     X-Left") && data_.unit_system.empty()) {
         read_units(in.peek());
       } else {
         read_analysis_line(line);
@@ -108,7 +100,7 @@ class ReportReader {
   }
 
   void read_analysis_line(std::string_view line) {
-    if (starts_with(line, kSpecifiedCaption)) {
+    if (line.starts_with(kSpecifiedCaption)) {
       ReportAnalysis* last = current();
       // A surface given again before it was analysed replaces the earlier one.
       if (last && last->kind == AnalysisKind::kSpecified && !last->executed)
@@ -118,7 +110,7 @@ class ReportReader {
       data_.analyses.push_back(a);
       return;
     }
-    if (starts_with(line, kSearchHeading)) {
+    if (line.starts_with(kSearchHeading)) {
       ReportAnalysis a;
       a.kind = AnalysisKind::kSearch;
       data_.analyses.push_back(a);
@@ -136,14 +128,14 @@ class ReportReader {
   }
 
   void read_search_line(ReportAnalysis& a, std::string_view line) {
-    if (starts_with(line, kListHeading)) {
+    if (line.starts_with(kListHeading)) {
       std::vector<std::string_view> words = split_blanks(line.substr(kListHeading.size()));
       a.listed_expected = words.empty() ? 0 : parse_int(words[0]).value_or(0);
       a.executed = true;
-    } else if (starts_with(line, kNoSolution)) {
+    } else if (line.starts_with(kNoSolution)) {
       a.listed_expected = 0;
       a.executed = true;
-    } else if (starts_with(line, kSearchCaption)) {
+    } else if (line.starts_with(kSearchCaption)) {
       a.method = method_of_caption(line);
       a.spencer = a.method == "Spencer";
     } else if (listing()) {
@@ -162,18 +154,18 @@ class ReportReader {
         a.spencer = true;
         a.theta = summary->second;
       }
-    } else if (starts_with(line, kThetaTable)) {
+    } else if (line.starts_with(kThetaTable)) {
       a.executed = a.spencer = a.theta_table = true;
-    } else if (starts_with(line, kSpencerTheta)) {
+    } else if (line.starts_with(kSpencerTheta)) {
       a.theta_result = true;
       a.theta = parse_real(line.substr(kSpencerTheta.size()));
-    } else if (starts_with(line, kBetween)) {
+    } else if (line.starts_with(kBetween)) {
       a.executed = a.not_converged = true;
-    } else if (starts_with(line, kNegative)) {
+    } else if (line.starts_with(kNegative)) {
       a.executed = a.negative = true;
     } else if (line.find(kMisleading) != std::string_view::npos) {
       a.executed = a.misleading = true;
-    } else if (starts_with(line, kSpecifiedResult)) {
+    } else if (line.starts_with(kSpecifiedResult)) {
       a.executed = true;
     }
   }
@@ -182,9 +174,8 @@ class ReportReader {
   // safety and, with Spencer's method, theta.
   static std::optional<std::pair<double, std::optional<double>>> summary_line(
       std::string_view line) {
-    if (!starts_with(line, "***") || !ends_with(line, "***") || line.size() < 8)
-      return std::nullopt;
-    if (starts_with(line, kSpencerSummary)) {
+    if (!line.starts_with("***") || !line.ends_with("***") || line.size() < 8) return std::nullopt;
+    if (line.starts_with(kSpencerSummary)) {
       std::string_view rest = line.substr(kSpencerSummary.size());
       std::size_t at = rest.find(kSpencerTheta);
       if (at == std::string_view::npos) return std::nullopt;
@@ -206,7 +197,7 @@ class ReportReader {
 
 std::optional<ErrorLine> error_line_of(std::string_view line) {
   line = trim(line);
-  if (!starts_with(line, kErrorStart)) return std::nullopt;
+  if (!line.starts_with(kErrorStart)) return std::nullopt;
   std::string_view rest = line.substr(kErrorStart.size());
   std::size_t close = rest.find("****");
   if (close == std::string_view::npos) return std::nullopt;
@@ -225,8 +216,8 @@ TraceData read_trace_file(const std::string& file, std::string_view text) {
   LineCursor in(file, text);
   while (!in.at_end()) {
     std::string_view line = trim(in.next("a line"));
-    if (line.empty() || starts_with(line, "iter=") || starts_with(line, "spencer iter") ||
-        starts_with(line, "ntrial =") || line.find_first_not_of('*') == std::string_view::npos) {
+    if (line.empty() || line.starts_with("iter=") || line.starts_with("spencer iter") ||
+        line.starts_with("ntrial =") || line.find_first_not_of('*') == std::string_view::npos) {
       continue;
     }
     if (auto error = error_line_of(line)) {
@@ -253,7 +244,7 @@ StatusData read_status_file(const std::string& file, std::string_view text) {
   while (!in.at_end()) {
     std::string_view line = trim(in.next("a line"));
     if (line.empty()) continue;
-    if (starts_with(line, "ntrial =")) {
+    if (line.starts_with("ntrial =")) {
       close_segment();
       data.highest_trial =
           std::max(data.highest_trial, parse_int(line.substr(8)).value_or(data.highest_trial));
