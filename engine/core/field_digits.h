@@ -53,6 +53,32 @@ inline int32_t decimal_length(uint64_t value) {
   return guess + ((value | 1) >= kPow10[static_cast<std::size_t>(guess)] ? 1 : 0);
 }
 
+// The text of an F field whose value, times 10^decimals and rounded, is `scaled`: written from
+// the right end of the field, the decimals, the point, the integer part (its lone zero only
+// when the field has room for it) and the sign; asterisks when the digits do not fit.
+template <typename Unsigned>
+[[gnu::always_inline]] inline char* put_fixed_text(char* out, int32_t width, bool negative,
+                                                   Unsigned scaled, int32_t decimals) {
+  const auto unit = static_cast<Unsigned>(kPow10[static_cast<std::size_t>(decimals)]);
+  const Unsigned integer_part = scaled / unit;
+  const int32_t integer_digits = decimal_length(integer_part);
+  int32_t length = (negative ? 1 : 0) + integer_digits + 1 + decimals;
+  const bool zero_dropped = length > width && integer_part == 0;  // that zero is optional
+  if (zero_dropped) --length;
+  if (length > width) return put_asterisks(out, width);
+  char* end = out + width;
+  put_digits_backward(end, scaled - integer_part * unit, decimals);
+  char* at = end - decimals - 1;
+  *at = '.';
+  if (!zero_dropped) {
+    put_digits_backward(at, integer_part, integer_digits);
+    at -= integer_digits;
+  }
+  if (negative) *--at = '-';
+  put_blanks(out, static_cast<int32_t>(at - out));
+  return end;
+}
+
 // The usual F field: kDecimals of 1 to 4 and a normal value from 2^-30 to below 2^18. Its
 // significand times 5^kDecimals stays below 2^34 and the shift that scales it lies between 8
 // and 53, so the value times 10^kDecimals is rounded (half to even) with one product and one
@@ -73,28 +99,7 @@ template <int32_t kDecimals>
   auto scaled = static_cast<uint32_t>(product >> shift);
   if (remainder > half || (remainder == half && (scaled & 1) != 0)) ++scaled;
 
-  constexpr auto kUnit = static_cast<uint32_t>(kPow10[static_cast<std::size_t>(kDecimals)]);
-  const uint32_t integer_part = scaled / kUnit;
-  const bool negative = (bits >> 31) != 0;
-  const int32_t integer_digits = decimal_length(integer_part);
-  int32_t length = (negative ? 1 : 0) + integer_digits + 1 + kDecimals;
-  const bool zero_dropped = length > width && integer_part == 0;  // that zero is optional
-  if (zero_dropped) --length;
-  if (length > width) {
-    out = put_asterisks(out, width);
-    return true;
-  }
-  char* end = out + width;
-  put_digits_backward(end, scaled - integer_part * kUnit, kDecimals);
-  char* at = end - kDecimals - 1;
-  *at = '.';
-  if (!zero_dropped) {
-    put_digits_backward(at, integer_part, integer_digits);
-    at -= integer_digits;
-  }
-  if (negative) *--at = '-';
-  put_blanks(out, static_cast<int32_t>(at - out));
-  out = end;
+  out = put_fixed_text(out, width, (bits >> 31) != 0, scaled, kDecimals);
   return true;
 }
 

@@ -311,23 +311,7 @@ char* put_unusual_fixed(char* out, float value, int32_t width, int32_t decimals)
   if (!exact || !scaled_round(v.significand, v.exponent, decimals, scaled)) {
     return put_general_fixed(out, value, width, decimals);
   }
-  // Written from the right end of the field: the decimals, the point, the integer part.
-  char* end = out + width;
-  const uint64_t integer_part = put_digits_backward(end, scaled, decimals);
-  const int32_t integer_digits = decimal_length(integer_part);
-  int32_t length = (negative ? 1 : 0) + integer_digits + 1 + decimals;
-  const bool zero_dropped = length > width && integer_part == 0;  // that zero is optional
-  if (zero_dropped) --length;
-  if (length > width) return put_asterisks(out, width);
-  char* at = end - decimals - 1;
-  *at = '.';
-  if (!zero_dropped) {
-    put_digits_backward(at, integer_part, integer_digits);
-    at -= integer_digits;
-  }
-  if (negative) *--at = '-';
-  put_blanks(out, static_cast<int32_t>(at - out));
-  return end;
+  return put_fixed_text(out, width, negative, scaled, decimals);
 }
 
 }  // namespace
