@@ -1,5 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <cstdint>
+#include <vector>
+
 #include "search/random_numbers.h"
 
 namespace scarpex {
@@ -27,16 +30,60 @@ TEST(RandomNumbers, ModulusGrowsAtDraw4097AndKeepsTheState) {
   EXPECT_EQ(value, 20147.0f / 32768.0f);
 }
 
-TEST(RandomNumbers, StayStrictlyInsideTheUnitIntervalThroughEveryModulus) {
-  RandomState rng;
-  // Past the last growth step, where the modulus falls back to 2^14 and the state is reduced.
-  for (int i = 0; i < 1044480 + 10; ++i) {
-    float r = next_random(rng);
-    ASSERT_GT(r, 0.0f) << "draw " << i + 1;
-    ASSERT_LT(r, 1.0f) << "draw " << i + 1;
-    ASSERT_EQ(rng.state % 2, 1) << "draw " << i + 1;
+// The table the searches have always drawn from, written out as it is given: the modulus for
+// the draws made before this one.
+int64_t table_modulus(int32_t draws) {
+  const int32_t first_draw[] = {0, 4096, 12288, 28672, 61440, 126976, 258048, 520192};
+  int64_t modulus = 16384;
+  for (int32_t step = 1; step < 8; ++step) {
+    if (draws >= first_draw[step]) modulus = int64_t{16384} << step;
   }
-  EXPECT_LT(rng.state, 16384);
+  return modulus;
+}
+
+TEST(RandomNumbers, KeepTheTableForTheFirst1044480DrawsAndNeverRepeatAfterIt) {
+  constexpr int32_t kTableDraws = 1044480;
+  constexpr int64_t kNextModulus = int64_t{1} << 22;
+  RandomState rng;
+  int64_t state = 27487;
+  for (int32_t n = 0; n < kTableDraws; ++n) {
+    const int64_t modulus = table_modulus(n);
+    state = state * 78125 % modulus;
+    const float expected = static_cast<float>(state) / static_cast<float>(modulus);
+    ASSERT_EQ(next_random(rng), expected) << "draw " << n + 1;
+  }
+  // The table fell back to 2^14 here and repeated every 4096 draws. The modulus goes on
+  // doubling instead: the 2^20 draws at 2^22 are all different.
+  std::vector<bool> seen(kNextModulus);
+  for (int32_t n = 0; n < (1 << 20); ++n) {
+    const float r = next_random(rng);
+    ASSERT_GT(r, 0.0f);
+    ASSERT_LT(r, 1.0f);
+    ASSERT_EQ(static_cast<float>(rng.state) / static_cast<float>(kNextModulus), r);
+    ASSERT_FALSE(seen[static_cast<std::size_t>(rng.state)]) << "state repeats at draw " << n;
+    seen[static_cast<std::size_t>(rng.state)] = true;
+  }
+  EXPECT_EQ(rng.state % 2, 1);
+}
+
+// Inverse of an odd number modulo 2^64 (Newton's iteration doubles the correct bits).
+uint64_t odd_inverse(uint64_t a) {
+  uint64_t x = a;
+  for (int i = 0; i < 6; ++i) x *= 2 - a * x;
+  return x;
+}
+
+TEST(RandomNumbers, AStateNextToTheLargestModulusStaysBelowOne) {
+  // Once the counter has stopped, the modulus is 2^33: a state just below it would round to
+  // 1.0 in single precision.
+  constexpr uint64_t kModulus = uint64_t{1} << 33;
+  RandomState rng;
+  rng.draws = INT32_MAX;
+  rng.state = static_cast<int64_t>(((kModulus - 1) * odd_inverse(78125)) % kModulus);
+  const float r = next_random(rng);
+  EXPECT_EQ(rng.state, static_cast<int64_t>(kModulus - 1));
+  EXPECT_LT(r, 1.0f);
+  EXPECT_EQ(rng.draws, INT32_MAX);
 }
 
 }  // namespace
