@@ -20,7 +20,7 @@ constexpr float kSteepestBaseSlope = -1.0f;
 
 void write_heading(Engine& e) {
   static const FortranFormat kHeading(
-      "('1',/,/,10X,'A Critical Failure Surface Searching Method, Using A Random ',/,"
+      "('1',/,/,/,10X,'A Critical Failure Surface Searching Method, Using A Random ',/,"
       "10X,'Technique For Generating Sliding Block Surfaces, Has Been ',/,"
       "10X,'Specified.',/,/)");
   static const FortranFormat kRankine(

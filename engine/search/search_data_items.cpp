@@ -17,10 +17,10 @@ constexpr float kRangeTolerance = kCoordTolerance;
 
 void write_heading(Engine& e) {
   static const FortranFormat kCircular(
-      "('1',/,/,10X,'A Critical Failure Surface Searching Method, Using A Random ',/,"
+      "('1',/,/,/,10X,'A Critical Failure Surface Searching Method, Using A Random ',/,"
       "10X,'Technique For Generating Circular Surfaces, Has Been Specified.',/,/)");
   static const FortranFormat kIrregular(
-      "('1',/,/,10X,'A Critical Failure Surface Searching Method, Using A Random ',/,"
+      "('1',/,/,/,10X,'A Critical Failure Surface Searching Method, Using A Random ',/,"
       "10X,'Technique For Generating Irregular Surfaces, Has Been Specified.',/,/)");
   (e.model.circular_search == 1 ? kCircular : kIrregular).write(e.report);
 }
