@@ -231,20 +231,52 @@ TEST(SearchInitiationPoints, PointsOnNoTopBoundaryTakeTheNearestGroundEnd) {
   EXPECT_FLOAT_EQ(m.term_y_right, 10.0f);
 }
 
-TEST(SearchTrials, EveryTrialTooRestrictiveGivesTheEmptyListAndEndsTheRun) {
+constexpr const char* kSkippedStatus = "    5     SEARCH LIMITATIONS TOO RESTRICTIVE";
+
+TEST(SearchTrials, EveryTrialTooRestrictiveGivesTheEmptyListAndTheCountSkipped) {
   CircleItems items;
   items.counts = "1 3";
   items.initiation = "10. 10.";
   items.elevation_and_segment = "19.9 2.";  // every first segment falls below it
   RunOutputs out = run_search(items);
-  EXPECT_EQ(count_of(out.status, "    5     SEARCH LIMITATIONS TOO RESTRICTIVE"), 3);
+  EXPECT_EQ(count_of(out.status, kSkippedStatus), 3);
   EXPECT_EQ(count_of(out.trace, "Search limitations too restrictive"), 3);
   EXPECT_NE(out.report.find("No solution was obtained for \n"
-                            "          all the Failure Surfaces Examined.\n\n\n"),
+                            "          all the Failure Surfaces Examined.\n\n\n"
+                            "     3 Trial Surfaces Were Skipped: Search Limitations Too "
+                            "Restrictive\n"),
             std::string::npos);
   EXPECT_EQ(count_of(out.plot, "\nEND\n"), 1);
   EXPECT_EQ(out.plot.find("SFS"), std::string::npos);
   EXPECT_NE(out.plot.find("TNS\n         0\nEND\n"), std::string::npos);
+}
+
+// The narrowed angle bounds that make every attempt of a trial fail belong to its initiation
+// point: the points after it are searched, and so is the next command.
+TEST(SearchTrials, TrialsSkippedAtOnePointLeaveTheOtherPointsAndTheRunGoingOn) {
+  CircleItems blocked;
+  blocked.counts = "3 4";
+  blocked.initiation = "10. 30.";             // the first point lies on level ground at 20 m
+  blocked.elevation_and_segment = "19.9 2.";  // which no surface from it can stay above
+  CircleItems open;
+  open.counts = "1 10";
+  RunOutputs out = run_input(standard_header() + layered_slope_problem() + blocked.text() +
+                             open.text() + "EXECUT\n");
+  const std::string first_search = out.status.substr(0, out.status.find(" ntrial =    12\n"));
+  EXPECT_EQ(count_of(first_search, kSkippedStatus), 4);
+  EXPECT_NE(first_search.find(std::string(" ntrial =     4\n ") + kSkippedStatus),
+            std::string::npos);
+  EXPECT_EQ(first_search.find(std::string(" ntrial =     5\n ") + kSkippedStatus),
+            std::string::npos);
+  std::vector<TrialRecord> records = trial_records(out.plot);
+  ASSERT_EQ(records.size(), 18u);  // trials 5 to 12 of the first search, all of the second
+  EXPECT_EQ(records.front().trial, 5);
+  const std::size_t skipped_line =
+      out.report.find("     4 Trial Surfaces Were Skipped: Search Limitations Too Restrictive\n");
+  ASSERT_NE(skipped_line, std::string::npos);
+  EXPECT_LT(out.report.find("Following Are Displayed"), skipped_line);
+  EXPECT_LT(skipped_line, out.report.rfind("A Critical Failure Surface Searching Method"));
+  EXPECT_EQ(count_of(out.report, "Trial Surfaces Were Skipped"), 1);
 }
 
 TEST(SearchTrials, SurfacesThatDoNotConvergeAreDrawnButNeverListed) {

@@ -123,6 +123,25 @@ TEST(SearchQuality, CircularSearchComesWithinTwoPercentOfTheBruteForceMinimum) {
   EXPECT_GE(found, reference * 0.995) << "reference " << reference;
 }
 
+// Many surfaces from each point narrow the angle bounds of some point until every attempt
+// fails there. Only that point's remaining trials are skipped: the others still find the
+// minimum (before, every later trial was skipped, and the search reported 1.080).
+TEST(SearchQuality, TrialsSkippedAtOnePointCostNeitherTheOtherPointsNorTheMinimum) {
+  const std::string input = standard_header() +
+                            "PROFIL\nHOMOGENEOUS 10 M SLOPE, 2H:1V\n3 3 1\n"
+                            "0. 10. 20. 10. 1\n20. 10. 40. 20. 1\n40. 20. 70. 20. 1\n"
+                            "SOIL\n0 1\n20. 20. 3. 19.6 0. 0. 0 0\n"
+                            "CIRCL2\n20 300\n10. 20.\n40. 69.\n9.5 1.\n0. 0.\nEXECUT\n";
+  RunOutputs out = run_input(input);
+  const int skipped = count_of(out.status, "    5     SEARCH LIMITATIONS TOO RESTRICTIVE");
+  EXPECT_GT(skipped, 0);
+  EXPECT_LT(skipped, 600);  // under a tenth of the 6000 trials
+  EXPECT_NE(out.report.find(std::to_string(skipped) + " Trial Surfaces Were Skipped"),
+            std::string::npos);
+  double reference = brute_force_minimum();
+  EXPECT_LE(lowest_listed_factor(out.report), reference * 1.02) << "reference " << reference;
+}
+
 // Strong soil over a seam 0.5 m thick (y 17.5 to 18) of a weak soil, on a stronger base.
 std::string weak_seam_problem() {
   return standard_header() +

@@ -12,7 +12,8 @@ inline constexpr float kCoordTolerance = 0.001f;
 inline constexpr float kDegToRad = 0.017453292f;
 
 // Values of stop_code. Above 0 the run ends at the next check, except for the trial-local
-// codes (10 to 21) that a search clears before its next trial.
+// codes (10 to 21) that a search clears: 12 at its next initiation point and at its end, the
+// others before the next trial.
 enum StopCode : int32_t {
   kRunGoesOn = 0,
   kRunEnded = 2,               // abort_run or stop_run

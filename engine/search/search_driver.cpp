@@ -2,12 +2,12 @@
 
 #include <cmath>
 
+#include "core/error_lines.h"
+#include "core/fortran_format.h"
+#include "core/run_control.h"
 #include "fos/analyse_surface.h"
 #include "model/geometry.h"
-#include "core/fortran_format.h"
 #include "output/plot_file.h"
-#include "core/error_lines.h"
-#include "core/run_control.h"
 #include "search/block_data_items.h"
 #include "search/critical_list.h"
 #include "search/critical_list_report.h"
@@ -32,6 +32,7 @@ struct SearchState {
   float slope_margin = 0.0f;
   AngleRestriction user_angles;  // radians, when the user restricted the angle
   int32_t ntrial = 0;
+  int32_t skipped = 0;  // trials reported as skipped because the limits are too restrictive
 };
 
 void set_up(ProblemModel& m, SearchState& s) {
@@ -85,10 +86,12 @@ bool run_trial(Engine& e, SearchState& s) {
                                 "Surface can not be generated");
       return true;
     case kLimitsTooRestrictive:
-      // Not cleared: every later trial that does not itself fail with 10 or 11 is reported
-      // and skipped the same way, and the run ends after the final report.
+      // Not cleared here: the angle bounds narrowed by the failed attempts stay narrow for the
+      // rest of this initiation point, so every later trial from it that does not itself fail
+      // with 10 or 11 is reported and skipped the same way. The next point clears it.
       report_generation_failure(e, "    5     SEARCH LIMITATIONS TOO RESTRICTIVE",
                                 "Search limitations too restrictive");
+      ++s.skipped;
       return true;
     default:
       return false;
@@ -149,6 +152,9 @@ bool run_point_trials(Engine& e, SearchState& s) {
   if (m.circular_search == 1) set_termination_elevations(m);
   float x0 = m.init_x_left + kInitiationOffset;
   for (int32_t point = 1;; ++point) {
+    // Trials skipped after a failed generation end with their initiation point, whose
+    // narrowed angle bounds caused them: the next point starts with bounds of its own.
+    if (m.stop_code == kLimitsTooRestrictive) m.stop_code = kRunGoesOn;
     if (!start_initiation_point(e, s, x0)) return false;
     for (int32_t trial = 1; trial <= m.surfaces_per_point; ++trial) {
       if (!run_trial(e, s)) return false;
@@ -165,10 +171,20 @@ bool run_block_trials(Engine& e, SearchState& s) {
   return true;
 }
 
-void finish(Engine& e) {
+// A search that skipped trials says so after its list, so that its minimum is not taken for
+// the minimum of every trial it announced; the run goes on with the next command.
+void report_skipped_trials(Engine& e, int32_t skipped) {
+  static const FortranFormat kLine(
+      "(I6,' Trial Surfaces Were Skipped: Search Limitations Too Restrictive')");
+  if (skipped > 0) kLine.write(e.report, {skipped});
+  if (e.model.stop_code == kLimitsTooRestrictive) e.model.stop_code = kRunGoesOn;
+}
+
+void finish(Engine& e, int32_t skipped) {
   ProblemModel& m = e.model;
   if (m.list_sorted != 1) sort_critical_list(m);
   write_critical_list_report(e);
+  report_skipped_trials(e, skipped);
   write_plot(e, kDrawingStage);
   write_plot(e, kListStage);
   m.search_active = 0;
@@ -200,7 +216,7 @@ void run_search(Engine& e, std::string_view /*command*/) {
   write_plot(e, kDrawingStage);
   bool completed = m.block_search == 1 ? run_block_trials(e, s) : run_point_trials(e, s);
   if (!completed) return;
-  finish(e);
+  finish(e, s.skipped);
 }
 
 }  // namespace scarpex
