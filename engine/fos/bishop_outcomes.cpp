@@ -17,16 +17,6 @@ void report_convergence(Engine& e) {
   e.model.solution_status = kConverged;
 }
 
-void report_negative(Engine& e) {
-  static const FortranFormat kReport("(/,/,10X,'Negative Factor Of Safety ',/,/)");
-  static const FortranFormat kTrace("(10X,'Negative Factor Of Safety ',/)");
-  if (report_switch(e.model) == 1) kReport.write(e.report);
-  kTrace.write(e.trace);
-  write_free_line(e.status, {"    3     NEGATIVE FACTOR OF SAFETY"});
-  write_free_line(e.trace);
-  e.model.solution_status = kNegativeFos;
-}
-
 void report_non_convergence(Engine& e, const IterationResult& r) {
   static const FortranFormat kTrace("(10X,'Non convergence after ',I5,' Iterations',/)");
   static const FortranFormat kBetween(
@@ -77,7 +67,7 @@ void report_iteration_outcome(Engine& e, const IterationResult& result) {
       report_convergence(e);
       break;
     case Outcome::kNegative:
-      report_negative(e);
+      report_negative_factor(e);
       break;
     case Outcome::kNotConverged:
       report_non_convergence(e, result);

@@ -49,4 +49,14 @@ void write_specified_fos_line(TextSink& out, float fos) {
   kLine.write(out, {fos});
 }
 
+void report_negative_factor(Engine& e) {
+  static const FortranFormat kReport("(/,/,10X,'Negative Factor Of Safety ',/,/)");
+  static const FortranFormat kTrace("(10X,'Negative Factor Of Safety ',/)");
+  if (e.model.report_switch() == 1) kReport.write(e.report);
+  kTrace.write(e.trace);
+  write_free_line(e.status, {"    3     NEGATIVE FACTOR OF SAFETY"});
+  write_free_line(e.trace);
+  e.model.solution_status = kNegativeFos;
+}
+
 }  // namespace scarpex

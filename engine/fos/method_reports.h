@@ -17,4 +17,8 @@ void write_misleading_listing(const ProblemModel& m, TextSink& out);
 // Four empty lines and "Factor Of Safety For The Preceding Specified Surface =" F7.3.
 void write_specified_fos_line(TextSink& out, float fos);
 
+// The outcome lines of a negative factor of safety (the report's only under the report
+// switch); sets the solution status to 3.
+void report_negative_factor(Engine& e);
+
 }  // namespace scarpex

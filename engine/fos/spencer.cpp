@@ -11,6 +11,7 @@
 #include "fos/method_reports.h"
 #include "fos/spencer_inner.h"
 #include "fos/spencer_reports.h"
+#include "fos/spencer_roots.h"
 #include "fos/spencer_slices.h"
 #include "fos/spencer_steps.h"
 #include "model/geometry.h"
@@ -57,10 +58,12 @@ struct SpencerRun {
   ProblemModel& m;
   SpencerSlices work;
   SpencerSweep sweep;
+  SpencerSweep check_sweep;  // for judging a converged root, which leaves `sweep` as it is
   OuterSteps steps;
   float misleading_limit = 0.0f;  // L: only grows during the call
   float theta = 0.0f;             // theta(k), radians
   float start_fos = 0.0f;         // F(1) of the current outer iteration
+  float method_fos = 0.0f;        // the Modified Bishop or Janbu factor the call started from
 
   bool report_switch() const { return m.report_switch() == 1; }
   float degrees(float radians) const { return radians / m.deg_to_rad; }
@@ -112,6 +115,19 @@ void final_pass(SpencerRun& run, float fos, float theta_degrees) {
   write_lot_record(run.e, m.slices, m.thrust, 0.0f);
 }
 
+// Records the angles of the search for a physical root as further outer iterations.
+class RetraceSteps final : public SpencerRootRecorder {
+ public:
+  explicit RetraceSteps(SpencerRun& run) : run_(run) {}
+  void record(const SpencerOuterStep& step) override {
+    run_.steps.push_back(step);
+    write_outer_trace_line(run_.e, static_cast<int32_t>(run_.steps.size()), step);
+  }
+
+ private:
+  SpencerRun& run_;
+};
+
 void converge(SpencerRun& run, const SpencerOuterStep& step, int32_t kind) {
   ProblemModel& m = run.m;
   const float fos = (step.force_fos + step.moment_fos) / 2.0f;
@@ -139,6 +155,45 @@ void converge(SpencerRun& run, const SpencerOuterStep& step, int32_t kind) {
   }
   if (misleading) return;
   final_pass(run, fos, theta_degrees);
+}
+
+// A negative factor of safety that no search for the physical root could replace. Theta and Fm
+// of slot 0 stay as they were, as after a non-convergence. There is no line of thrust: the
+// slice tables of a specified surface show an empty one rather than an earlier surface's.
+void fail_negative(SpencerRun& run, float fos) {
+  run.m.list[0].fos = fos;
+  run.m.thrust = ThrustLine{};
+  report_negative_factor(run.e);
+}
+
+// The outer iteration has converged: a physical root is reported as it stands. Any other root
+// is replaced by the physical one where a search from the start factor finds it; otherwise a
+// negative factor is reported as negative and a positive one as no convergence, so that no
+// spurious root is listed or reported as the factor of safety.
+void settle(SpencerRun& run, const SpencerOuterStep& step, int32_t kind) {
+  ProblemModel& m = run.m;
+  RootVerdict verdict = judge_root(m, run.work, run.check_sweep, step, run.method_fos);
+  if (verdict == RootVerdict::kPhysical) {
+    converge(run, step, kind);
+    return;
+  }
+  RetraceSteps recorder(run);
+  std::optional<SpencerOuterStep> root =
+      seek_physical_root(m, run.work, run.sweep, run.method_fos, m.spencer_agreement_tolerance(),
+                         m.spencer_outer_limit(), recorder);
+  if (root &&
+      judge_root(m, run.work, run.check_sweep, *root, run.method_fos) == RootVerdict::kPhysical) {
+    // A fresh solve: the limit of the angles that led astray says nothing about this root.
+    run.misleading_limit = run.work.coupling_limit;
+    converge(run, *root, 1);
+    return;
+  }
+  const float fos = (step.force_fos + step.moment_fos) / 2.0f;
+  if (verdict == RootVerdict::kNegative) {
+    fail_negative(run, fos);
+  } else {
+    fail_outer(run, static_cast<int32_t>(run.steps.size()));
+  }
 }
 
 // The estimate where the lines Fm(theta) and Ff(theta) through the last two iterations meet.
@@ -169,6 +224,7 @@ void spencer_fos(Engine& e) {
   const float agreement = m.spencer_agreement_tolerance();
   run.theta = m.spencer_value * 0.5f * m.deg_to_rad;
   run.start_fos = m.list[0].fos;
+  run.method_fos = run.start_fos;
 
   float previous_theta_star = 0.0f;
   float previous_fos_star = 0.0f;
@@ -189,7 +245,7 @@ void spencer_fos(Engine& e) {
     run.steps.push_back(step);
     write_outer_trace_line(e, k, step);
     if (agreement > std::fabs(step.moment_fos - step.force_fos)) {
-      converge(run, step, 1);
+      settle(run, step, 1);
       return;
     }
     if (k == 1) {
@@ -205,7 +261,7 @@ void spencer_fos(Engine& e) {
     }
     if (k >= 3 && std::fabs(fos_star - previous_fos_star) < agreement &&
         std::fabs(theta_star - previous_theta_star) < agreement) {
-      converge(run, step, 2);
+      settle(run, step, 2);
       return;
     }
     previous_theta_star = theta_star;

@@ -75,7 +75,7 @@ void reinforcement_components(const ProblemModel& m, const Circle& circle, int32
 }
 
 void prepare_slice(ProblemModel& m, int32_t i, float tan_theta, float fos, float r1, float r2,
-                   SpencerSlice& w, float& misleading_limit) {
+                   SpencerSlice& w, float& coupling_limit) {
   SliceTable& s = m.slices;
   const float kh = m.earthquake_kh;
   const float kv = m.earthquake_kv;
@@ -104,6 +104,7 @@ void prepare_slice(ProblemModel& m, int32_t i, float tan_theta, float fos, float
   // opposite sign, a layer would push the mass towards the face and lower the factor of
   // safety, where the Modified Bishop method (rightly) raises it.
   w.resisting = w.cohesion_force + w.tan_phi * w.known_normal + r1 * sin_a + r2 * cos_a;
+  w.resisting_prepared = w.resisting;
   w.tangential = s.top_water_force[i] * std::sin(s.beta[i] - alpha) + s.tie_shear_force[i] +
                  s.load_force[i] * std::sin(s.load_angle[i] - alpha) + r1 * cos_a - r2 * sin_a -
                  w_slice * ((1.0f - kv) * sin_a + kh * cos_a);
@@ -111,7 +112,7 @@ void prepare_slice(ProblemModel& m, int32_t i, float tan_theta, float fos, float
   w.cos_d = std::cos(d);
   w.sin_d = std::sin(d);
   w.coupling = std::tan(d) * w.tan_phi;
-  misleading_limit = std::max(misleading_limit, -w.coupling);
+  coupling_limit = std::max(coupling_limit, -w.coupling);
 
   // Base stresses for the starting factor of this angle.
   float effective = w.known_normal * cos_a / b;
@@ -136,10 +137,12 @@ void prepare_slices(ProblemModel& m, float theta, float fos, SpencerSlices& work
     }
     work.reinforcement_found = true;
   }
+  work.coupling_limit = 0.0f;
   for (int32_t i = 1; i <= n; ++i) {
     prepare_slice(m, i, tan_theta, fos, work.reinforcement_r1[i], work.reinforcement_r2[i],
-                  work.slice[i], misleading_limit);
+                  work.slice[i], work.coupling_limit);
   }
+  misleading_limit = std::max(misleading_limit, work.coupling_limit);
   for (int32_t i = 2; i <= n; ++i) {
     const float dl = m.slices.alpha[i] - work.slice[i - 1].theta;
     work.slice[i].cos_dl = std::cos(dl);
@@ -197,6 +200,19 @@ bool sweep_slices(const ProblemModel& m, SpencerSlices& work, float fos, Spencer
   sweep.force_residual = sweep.side_force[n] - water;
   sweep.moment_residual = last_moment - (height - 2.0f * z / 3.0f) * water;
   return std::isfinite(sweep.force_residual) && std::isfinite(sweep.moment_residual);
+}
+
+void restore_resisting(SpencerSlices& work) {
+  for (int32_t i = 1; i <= work.count; ++i)
+    work.slice[i].resisting = work.slice[i].resisting_prepared;
+}
+
+bool m_theta_positive(const SpencerSlices& work, float fos) {
+  for (int32_t i = 1; i <= work.count; ++i) {
+    const SpencerSlice& w = work.slice[i];
+    if (!(w.cos_d * (1.0f + w.coupling / fos) > 0.0f)) return false;
+  }
+  return true;
 }
 
 void fill_thrust_line(ProblemModel& m, const SpencerSweep& sweep) {

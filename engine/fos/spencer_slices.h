@@ -14,11 +14,12 @@ struct SpencerSlice {
   float theta = 0.0f;  // inclination of the force on the slice's right side, radians
   float sin_theta = 0.0f, cos_theta = 0.0f, tan_theta = 0.0f;
   float cohesion = 0.0f, tan_phi = 0.0f;
-  float cohesion_force = 0.0f;  // C
-  float known_normal = 0.0f;    // N0: normal force of the known loads
-  float resisting = 0.0f;       // S; set to 0 when the mobilised shear turns negative
-  float tangential = 0.0f;      // T
-  float coupling = 0.0f;        // m = tan(alpha - theta) tan phi
+  float cohesion_force = 0.0f;      // C
+  float known_normal = 0.0f;        // N0: normal force of the known loads
+  float resisting = 0.0f;           // S; set to 0 when the mobilised shear turns negative
+  float resisting_prepared = 0.0f;  // S as prepared, before any sweep switched it off
+  float tangential = 0.0f;          // T
+  float coupling = 0.0f;            // m = tan(alpha - theta) tan phi
   // Functions of the angles between the base and the side forces, which stay the same for
   // every sweep of one side-force angle: d = alpha - theta of this slice, and dl = alpha -
   // theta of the slice on its left (slices 2 onwards).
@@ -28,6 +29,9 @@ struct SpencerSlice {
 
 struct SpencerSlices {
   int32_t count = 0;
+  // The largest -m of the slices for the current angle (0 when none is positive): a trial
+  // factor at or below it makes some slice's m-theta 0 or negative.
+  float coupling_limit = 0.0f;
   Table<SpencerSlice, kMaxSlices> slice{};
   // Reinforcement components R1 (towards +x) and R2 (downwards) of each slice. They depend on
   // the surface alone, so they are found once per surface, at the first preparation.
@@ -44,7 +48,8 @@ struct SpencerSweep {
 };
 
 // Fills `work` for the side-force angle `theta` (radians), writes the base stresses of the
-// slice table for the trial factor `fos`, and raises `misleading_limit` to the largest -m.
+// slice table for the trial factor `fos`, and raises `misleading_limit` to the largest -m
+// (which `work.coupling_limit` holds for this angle alone).
 // The slice table must hold 1 to kMaxSlices slices; `work` must be new for each surface, as
 // it keeps the reinforcement components found at its first preparation.
 void prepare_slices(ProblemModel& m, float theta, float fos, SpencerSlices& work,
@@ -53,6 +58,13 @@ void prepare_slices(ProblemModel& m, float theta, float fos, SpencerSlices& work
 // Sweeps the slices with the trial factor `fos`. False when the sweep breaks down (a trial
 // of 0, a slice whose m-theta is 0, or a value that is not finite): the trial has no result.
 bool sweep_slices(const ProblemModel& m, SpencerSlices& work, float fos, SpencerSweep& sweep);
+
+// Switches the resisting term of every slice on again, as prepared for the angle.
+void restore_resisting(SpencerSlices& work);
+
+// Whether every slice's m-theta is positive for the trial factor `fos` at the angle `work` was
+// prepared for, so that every base normal force of a sweep with it has a meaning.
+bool m_theta_positive(const SpencerSlices& work, float fos);
 
 // The line-of-thrust table of the model from a sweep.
 void fill_thrust_line(ProblemModel& m, const SpencerSweep& sweep);
