@@ -16,9 +16,9 @@
 #include <set>
 #include <thread>
 
-#include "file_reading.h"
-#include "number_text.h"
 #include "progress.h"
+#include "results/file_reading.h"
+#include "views/number_text.h"
 
 extern char** environ;
 

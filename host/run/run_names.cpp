@@ -2,7 +2,7 @@
 
 #include <vector>
 
-#include "file_reading.h"
+#include "results/file_reading.h"
 
 namespace scarpex_host {
 
@@ -65,6 +65,40 @@ std::optional<RunFiles> run_files_of(const fs::path& names_path, std::string& er
     return (name.is_absolute() ? name : folder / name).string();
   };
   return RunFiles{resolve(8), resolve(9), resolve(10), resolve(11), resolve(13)};
+}
+
+OutputNames output_names_for(const std::string& input_path) {
+  std::string stem = fs::path(input_path).stem().string();
+  return {stem + ".out", stem + ".plt", stem + ".trc", stem + ".sts"};
+}
+
+std::string names_file_text(const Banner& banner, const std::string& input_path,
+                            const OutputNames& outputs) {
+  // The identification word is read as one free-format word: quote it when it holds blanks.
+  std::string word = banner.identification_word;
+  if (word.find_first_of(" ,") != std::string::npos) word = "'" + word + "'";
+  const std::string lines[] = {banner.version_text,
+                               banner.identification_1,
+                               banner.identification_2,
+                               word,
+                               banner.identification_3,
+                               banner.prepared_by,
+                               input_path,
+                               input_path,
+                               outputs.report,
+                               outputs.plot,
+                               outputs.trace,
+                               "",
+                               outputs.status};
+  // A line break inside a banner text would shift every later line of names.dat.
+  std::string text;
+  for (std::string line : lines) {
+    for (char& c : line) {
+      if (c == '\n' || c == '\r') c = ' ';
+    }
+    text += line + "\n";
+  }
+  return text;
 }
 
 }  // namespace scarpex_host

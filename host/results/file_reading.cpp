@@ -43,4 +43,10 @@ FileText read_regular_file(const fs::path& path, std::uintmax_t cap) {
   return result;
 }
 
+fs::path absolute_path(const std::string& name) {
+  std::error_code error;
+  fs::path path = fs::absolute(name, error);
+  return error ? fs::path(name) : path.lexically_normal();
+}
+
 }  // namespace scarpex_host

@@ -1,15 +1,12 @@
 #include "host_options.h"
 
 #include <CLI/CLI.hpp>
-#include <filesystem>
 
 #ifndef SCARPEX_VERSION
 #define SCARPEX_VERSION "unknown"
 #endif
 
 namespace scarpex_host {
-
-namespace fs = std::filesystem;
 
 namespace {
 
@@ -59,12 +56,12 @@ void build(App& app, HostOptions& o) {
   m.add_option("--json", o.json_file, "write the results as JSON to FILE ('-': standard output)");
   m.add_flag("--no-run", o.no_run,
              "do not run: read the outputs of an earlier run named by names.dat");
-  m.add_option("--version-text", o.version_text, "banner: version text (12 characters)");
-  m.add_option("--id1", o.identification_1, "banner: identification line 2");
-  m.add_option("--id2", o.identification_2, "banner: identification line 3");
-  m.add_option("--id-word", o.identification_word, "banner: identification word (line 4)");
-  m.add_option("--id3", o.identification_3, "banner: identification line 5");
-  m.add_option("--prepared-by", o.prepared_by, "banner: who prepared the model");
+  m.add_option("--version-text", o.banner.version_text, "banner: version text (12 characters)");
+  m.add_option("--id1", o.banner.identification_1, "banner: identification line 2");
+  m.add_option("--id2", o.banner.identification_2, "banner: identification line 3");
+  m.add_option("--id-word", o.banner.identification_word, "banner: identification word (line 4)");
+  m.add_option("--id3", o.banner.identification_3, "banner: identification line 5");
+  m.add_option("--prepared-by", o.banner.prepared_by, "banner: who prepared the model");
 
   app.batch = m.add_subcommand("batch", "run many input files, each in its own process");
   CLI::App& b = *app.batch;
@@ -137,40 +134,6 @@ std::string usage_text(bool batch) {
 
 std::string version_text() {
   return std::string("scarpex ") + SCARPEX_VERSION + "\n";
-}
-
-OutputNames output_names_for(const std::string& input_path) {
-  std::string stem = fs::path(input_path).stem().string();
-  return {stem + ".out", stem + ".plt", stem + ".trc", stem + ".sts"};
-}
-
-std::string names_file_text(const HostOptions& options, const std::string& input_path,
-                            const OutputNames& outputs) {
-  // The identification word is read as one free-format word: quote it when it holds blanks.
-  std::string word = options.identification_word;
-  if (word.find_first_of(" ,") != std::string::npos) word = "'" + word + "'";
-  const std::string lines[] = {options.version_text,
-                               options.identification_1,
-                               options.identification_2,
-                               word,
-                               options.identification_3,
-                               options.prepared_by,
-                               input_path,
-                               input_path,
-                               outputs.report,
-                               outputs.plot,
-                               outputs.trace,
-                               "",
-                               outputs.status};
-  // A line break inside a banner text would shift every later line of names.dat.
-  std::string text;
-  for (std::string line : lines) {
-    for (char& c : line) {
-      if (c == '\n' || c == '\r') c = ' ';
-    }
-    text += line + "\n";
-  }
-  return text;
 }
 
 }  // namespace scarpex_host

@@ -13,13 +13,32 @@
 #include <string>
 #include <string_view>
 
-#include "host_options.h"
-#include "results.h"
+#include "results/results.h"
 
 namespace scarpex_host {
 
 constexpr std::size_t kEngineNameLength = 255;
 constexpr int kNamesLines = 13;
+
+// Lines 1 to 6 of names.dat: the banner the engine prints at the head of the report.
+struct Banner {
+  std::string version_text = "2025";
+  std::string identification_1 = "Scarpex command-line host";
+  std::string identification_2 = "Slope stability analysis";
+  std::string identification_word = "SCARPEX";
+  std::string identification_3 = "Batch run";
+  std::string prepared_by = "scarpex host";
+};
+
+// The four output file names derived from the input file's base name.
+struct OutputNames {
+  std::string report, plot, trace, status;
+};
+OutputNames output_names_for(const std::string& input_path);
+
+// The 13 lines of names.dat for an input file given by its absolute path.
+std::string names_file_text(const Banner& banner, const std::string& input_path,
+                            const OutputNames& outputs);
 
 // A names.dat line as the engine keeps it.
 std::string engine_file_name(std::string_view line);

@@ -20,4 +20,8 @@ struct FileText {
 
 FileText read_regular_file(const std::filesystem::path& path, std::uintmax_t cap);
 
+// `name` made absolute and normal ("/runs/a/../b" as "/runs/b"), or as given when the current
+// folder cannot be told: how the host names the files of a run.
+std::filesystem::path absolute_path(const std::string& name);
+
 }  // namespace scarpex_host

@@ -3,7 +3,7 @@
 
 #include <string>
 
-#include "results.h"
+#include "results/results.h"
 
 namespace scarpex_host {
 

@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "results.h"
+#include "results/results.h"
 
 namespace scarpex_host {
 
