@@ -24,10 +24,10 @@ Progress::Progress(int total, bool terminal, std::FILE* out)
 
 std::string Progress::bar_text(int done, int total, double elapsed) {
   int filled = total > 0 ? done * kBarWidth / total : kBarWidth;
-  std::string text = "[" + std::string(static_cast<std::size_t>(filled), '#') +
-                     std::string(static_cast<std::size_t>(kBarWidth - filled), '.') + "] " +
-                     std::to_string(done) + "/" + std::to_string(total) + "  elapsed " +
-                     clock_text(elapsed);
+  std::string text = "[";
+  text += std::string(static_cast<std::size_t>(filled), '#') +
+          std::string(static_cast<std::size_t>(kBarWidth - filled), '.') + "] " +
+          std::to_string(done) + "/" + std::to_string(total) + "  elapsed " + clock_text(elapsed);
   if (done > 0 && done < total) {
     text += "  left ~" + clock_text(elapsed / done * (total - done));
   }

@@ -6,9 +6,22 @@
 
 namespace scarpex_host {
 
+namespace {
+
+// "FILE:LINE", or the file alone when no line is known.
+std::string file_and_line(const std::string& file, int line) {
+  std::string text = file;
+  if (line > 0) {
+    text += ':';
+    text += std::to_string(line);
+  }
+  return text;
+}
+
+}  // namespace
+
 ResultsError::ResultsError(const std::string& file, int line, const std::string& message)
-    : std::runtime_error(file + (line > 0 ? ":" + std::to_string(line) : std::string()) + ": " +
-                         message) {}
+    : std::runtime_error(file_and_line(file, line) + ": " + message) {}
 
 std::string_view trim(std::string_view text) {
   std::size_t begin = text.find_first_not_of(" \t\r");

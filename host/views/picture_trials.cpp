@@ -42,7 +42,8 @@ std::string trial_path_data(const Polyline& points, const std::function<Point(Po
     if (!std::isfinite(q.x) || !std::isfinite(q.y)) continue;
     long x = std::lround(q.x), y = std::lround(q.y);
     if (first) {
-      d += "M" + std::to_string(x) + " " + std::to_string(y) + "l";
+      d += 'M';
+      d += std::to_string(x) + " " + std::to_string(y) + "l";
       first = false;
     } else {
       long dx = x - px, dy = y - py;
