@@ -60,9 +60,7 @@ std::optional<RunPlan> plan_existing_run(const HostOptions& options, std::string
 
 // Whether `inner` is `outer` or lies below it (both absolute and normal).
 bool lies_within(const fs::path& inner, const fs::path& outer) {
-  auto [outer_end, inner_end] =
-      std::mismatch(outer.begin(), outer.end(), inner.begin(), inner.end());
-  return outer_end == outer.end();
+  return std::mismatch(outer.begin(), outer.end(), inner.begin(), inner.end()).first == outer.end();
 }
 
 // Why a product cannot be written, as far as can be told before the run: its folder is not
