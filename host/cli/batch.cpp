@@ -1,4 +1,4 @@
-#include "batch.h"
+#include "cli/batch.h"
 
 #include <fcntl.h>
 #include <signal.h>
@@ -16,7 +16,7 @@
 #include <set>
 #include <thread>
 
-#include "progress.h"
+#include "cli/progress.h"
 #include "results/file_reading.h"
 #include "views/number_text.h"
 

@@ -1,7 +1,7 @@
 // `scarpex batch`: many input files, each run by a child process of this program.
 #pragma once
 
-#include "host_options.h"
+#include "cli/host_options.h"
 
 namespace scarpex_host {
 

@@ -1,4 +1,4 @@
-#include "host_options.h"
+#include "cli/host_options.h"
 
 #include <CLI/CLI.hpp>
 

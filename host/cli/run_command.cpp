@@ -1,4 +1,4 @@
-#include "run_command.h"
+#include "cli/run_command.h"
 
 #include <iostream>
 

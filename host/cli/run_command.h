@@ -2,7 +2,7 @@
 // run ended and write the picture, the HTML page and the JSON document asked for.
 #pragma once
 
-#include "host_options.h"
+#include "cli/host_options.h"
 
 namespace scarpex_host {
 

@@ -1,4 +1,4 @@
-#include "run_plan.h"
+#include "cli/run_plan.h"
 
 #include <algorithm>
 #include <system_error>

@@ -6,9 +6,9 @@
 #include <string>
 #include <vector>
 
-#include "batch.h"
-#include "host_options.h"
-#include "run_command.h"
+#include "cli/batch.h"
+#include "cli/host_options.h"
+#include "cli/run_command.h"
 
 int main(int argc, char** argv) {
   using namespace scarpex_host;

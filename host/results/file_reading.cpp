@@ -1,4 +1,4 @@
-#include "file_reading.h"
+#include "results/file_reading.h"
 
 #include <fstream>
 #include <system_error>

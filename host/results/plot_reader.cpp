@@ -1,9 +1,9 @@
-#include "plot_reader.h"
+#include "results/plot_reader.h"
 
 #include <cmath>
 #include <optional>
 
-#include "text_fields.h"
+#include "results/text_fields.h"
 
 namespace scarpex_host {
 

@@ -6,7 +6,7 @@
 #include <string_view>
 #include <vector>
 
-#include "results.h"
+#include "results/results.h"
 
 namespace scarpex_host {
 

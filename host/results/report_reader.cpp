@@ -1,8 +1,8 @@
-#include "report_reader.h"
+#include "results/report_reader.h"
 
 #include <algorithm>
 
-#include "text_fields.h"
+#include "results/text_fields.h"
 
 namespace scarpex_host {
 

@@ -1,11 +1,11 @@
-#include "results_reader.h"
+#include "results/results_reader.h"
 
 #include <algorithm>
 
-#include "file_reading.h"
-#include "plot_reader.h"
-#include "report_reader.h"
-#include "text_fields.h"
+#include "results/file_reading.h"
+#include "results/plot_reader.h"
+#include "results/report_reader.h"
+#include "results/text_fields.h"
 
 namespace scarpex_host {
 

@@ -1,7 +1,7 @@
 // Reads the four output files of a run into Results.
 #pragma once
 
-#include "results.h"
+#include "results/results.h"
 
 namespace scarpex_host {
 

@@ -1,4 +1,4 @@
-#include "text_fields.h"
+#include "results/text_fields.h"
 
 #include <charconv>
 #include <cmath>

@@ -1,4 +1,4 @@
-#include "engine_call.h"
+#include "run/engine_call.h"
 
 #include <dlfcn.h>
 #include <unistd.h>

@@ -1,10 +1,10 @@
-#include "engine_run.h"
+#include "run/engine_run.h"
 
 #include <cstdint>
 #include <fstream>
 #include <system_error>
 
-#include "engine_call.h"
+#include "run/engine_call.h"
 
 namespace scarpex_host {
 

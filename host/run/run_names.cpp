@@ -1,4 +1,4 @@
-#include "run_names.h"
+#include "run/run_names.h"
 
 #include <vector>
 

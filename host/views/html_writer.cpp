@@ -1,9 +1,9 @@
-#include "html_writer.h"
+#include "views/html_writer.h"
 
 #include <cmath>
 
-#include "number_text.h"
-#include "svg_writer.h"
+#include "views/number_text.h"
+#include "views/svg_writer.h"
 
 namespace scarpex_host {
 

@@ -1,4 +1,4 @@
-#include "json_writer.h"
+#include "views/json_writer.h"
 
 #include <cmath>
 #include <nlohmann/json.hpp>

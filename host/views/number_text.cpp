@@ -1,4 +1,4 @@
-#include "number_text.h"
+#include "views/number_text.h"
 
 #include <charconv>
 #include <cmath>

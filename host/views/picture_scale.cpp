@@ -1,4 +1,4 @@
-#include "picture_scale.h"
+#include "views/picture_scale.h"
 
 #include <algorithm>
 #include <array>

@@ -1,4 +1,4 @@
-#include "picture_trials.h"
+#include "views/picture_trials.h"
 
 #include <algorithm>
 #include <cmath>

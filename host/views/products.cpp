@@ -1,12 +1,12 @@
-#include "products.h"
+#include "views/products.h"
 
 #include <fstream>
 #include <iostream>
 
-#include "html_writer.h"
-#include "json_writer.h"
 #include "results/file_reading.h"
-#include "svg_writer.h"
+#include "views/html_writer.h"
+#include "views/json_writer.h"
+#include "views/svg_writer.h"
 
 namespace scarpex_host {
 

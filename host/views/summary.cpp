@@ -1,8 +1,8 @@
-#include "summary.h"
+#include "views/summary.h"
 
 #include <iostream>
 
-#include "number_text.h"
+#include "views/number_text.h"
 
 namespace scarpex_host {
 

@@ -1,12 +1,12 @@
-#include "svg_writer.h"
+#include "views/svg_writer.h"
 
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
 
-#include "number_text.h"
-#include "picture_scale.h"
-#include "picture_trials.h"
+#include "views/number_text.h"
+#include "views/picture_scale.h"
+#include "views/picture_trials.h"
 
 namespace scarpex_host {
 
