@@ -20,6 +20,7 @@ from .command import (
 )
 from .datalines import DataLineReader, format_integer, format_real, pack_fields
 
+
 # ----------------------------------------------------------------------------- LIMITS
 
 

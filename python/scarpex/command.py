@@ -8,6 +8,7 @@ from typing import ClassVar, Sequence
 
 from .datalines import DataLineReader, InputFormatError, format_real
 
+
 Point = tuple[float, float]
 
 # Table sizes of the engine. A count above one of these ends the engine's run while it reads

@@ -22,9 +22,9 @@ from .datalines import (
     InputFormatError,
     InputLines,
     format_integer,
-    format_real,
     pack_fields,
 )
+
 
 class Units(IntEnum):
     """The unit system of `PROFIL`; any value other than 1 and 3 means metric."""

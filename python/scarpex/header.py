@@ -16,6 +16,7 @@ from .datalines import (
     read_free_format,
 )
 
+
 @dataclass
 class Controls:
     """The first header group: iteration limits, reinforcement treatment, tolerances. An

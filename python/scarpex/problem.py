@@ -78,6 +78,7 @@ from .water_loads import (  # noqa: F401
     Water,
 )
 
+
 # The reader of each command word but PROFIL, which reads its title line itself.
 _READERS = {**geometry_soils.READERS, **water_loads.READERS, **analyses.READERS}
 
