@@ -3,6 +3,7 @@
 
 BUILD      ?= build
 ASAN_BUILD ?= build-asan
+RELEASE_BUILD ?= build-release
 FUZZ_BUILD ?= build-fuzz
 SECONDS    ?= 60
 JOBS       ?= 2
@@ -10,7 +11,8 @@ EXAMPLE    ?= examples/circle_search.dat
 EXAMPLE_NAME := $(basename $(notdir $(EXAMPLE)))
 SUDO       := $(shell [ "$$(id -u)" = "0" ] || echo sudo)
 
-.PHONY: all build run test sanitize-test fuzz fuzz-deps bench deps test-deps format clean
+.PHONY: all build run test release-test sanitize-test fuzz fuzz-deps bench deps test-deps format \
+        clean
 
 all: build
 
@@ -27,15 +29,18 @@ deps:
 	    python3 python3-pytest python3-numpy python3-setuptools python3-venv python3-pip; \
 	fi
 
-# What the host's tests run besides the build: GNU parallel (the documented scale-out line).
-# Chromium, for the page in a browser, is installed by CI; without it that test is skipped.
+# What the tests use besides the build: GNU parallel (the documented scale-out line), Chromium
+# (the HTML page opened headless) and a comma-decimal locale (numbers read and written the same
+# under it). Without them those tests would be skipped.
 test-deps:
-	@if ! command -v parallel >/dev/null || ! command -v python3 >/dev/null; then \
-	  echo "Installing test tools: parallel python3"; \
+	@if ! command -v parallel >/dev/null || ! command -v python3 >/dev/null || \
+	    ! command -v chromium >/dev/null || [ ! -f /usr/share/i18n/locales/de_DE ]; then \
+	  echo "Installing test tools: parallel python3 chromium locales"; \
 	  $(SUDO) apt-get update -qq && \
 	  DEBIAN_FRONTEND=noninteractive $(SUDO) apt-get install -y -qq --no-install-recommends \
-	    parallel python3; \
+	    parallel python3 chromium locales; \
 	fi
+	@locale -a 2>/dev/null | grep -qi '^de_DE\.utf-\?8$$' || $(SUDO) localedef -i de_DE -f UTF-8 de_DE.UTF-8
 
 build: deps
 	@cmake -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
@@ -46,7 +51,13 @@ run: build
 	@echo "Open out/$(EXAMPLE_NAME).html in a browser: the report page with the picture."
 
 test: build test-deps
-	ctest --test-dir $(BUILD) --output-on-failure -j $(JOBS)
+	SCARPEX_REQUIRE_BROWSER=1 ctest --test-dir $(BUILD) --output-on-failure -j $(JOBS)
+
+# The whole suite once more in a Release build (-O3, the way a package is built).
+release-test: deps test-deps
+	@cmake -S . -B $(RELEASE_BUILD) -DCMAKE_BUILD_TYPE=Release >/dev/null
+	@cmake --build $(RELEASE_BUILD) -j $(JOBS)
+	SCARPEX_REQUIRE_BROWSER=1 ctest --test-dir $(RELEASE_BUILD) --output-on-failure -j $(JOBS)
 
 # The whole suite once more under AddressSanitizer and UndefinedBehaviorSanitizer.
 sanitize-test: deps test-deps
@@ -83,4 +94,4 @@ format:
 	clang-format -i $$(git ls-files '*.cpp' '*.h')
 
 clean:
-	rm -rf $(BUILD) $(ASAN_BUILD) $(FUZZ_BUILD) out
+	rm -rf $(BUILD) $(ASAN_BUILD) $(RELEASE_BUILD) $(FUZZ_BUILD) out

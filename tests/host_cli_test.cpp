@@ -5,7 +5,7 @@
 
 #include <nlohmann/json.hpp>
 
-#include "host_options.h"
+#include "cli/host_options.h"
 #include "host_test_support.h"
 
 namespace scarpex_host::testing {
@@ -45,7 +45,8 @@ TEST(HostCli, HelpVersionAndOptionForms) {
   // A line break in a banner text must not shift the file names of names.dat.
   auto banner = parse_options({"a.dat", "--id1", "two\nlines"}, error);
   ASSERT_TRUE(banner);
-  std::string names = names_file_text(*banner, "/data/a.dat", output_names_for("/data/a.dat"));
+  std::string names =
+      names_file_text(banner->banner, "/data/a.dat", output_names_for("/data/a.dat"));
   EXPECT_NE(names.find("\ntwo lines\n"), std::string::npos);
   EXPECT_NE(names.find("\n/data/a.dat\n/data/a.dat\na.out\na.plt\na.trc\n\na.sts\n"),
             std::string::npos);

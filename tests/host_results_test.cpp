@@ -7,15 +7,15 @@
 #include <locale>
 #include <nlohmann/json.hpp>
 
-#include "file_reading.h"
 #include "host_test_support.h"
-#include "json_writer.h"
-#include "number_text.h"
-#include "plot_reader.h"
-#include "report_reader.h"
-#include "results_reader.h"
-#include "run_names.h"
-#include "text_fields.h"
+#include "results/file_reading.h"
+#include "results/plot_reader.h"
+#include "results/report_reader.h"
+#include "results/results_reader.h"
+#include "results/text_fields.h"
+#include "run/run_names.h"
+#include "views/json_writer.h"
+#include "views/number_text.h"
 
 namespace scarpex_host::testing {
 namespace {

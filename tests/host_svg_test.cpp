@@ -9,11 +9,11 @@
 #include <sstream>
 
 #include "host_test_support.h"
-#include "picture_scale.h"
-#include "picture_trials.h"
-#include "results_reader.h"
-#include "run_names.h"
-#include "svg_writer.h"
+#include "results/results_reader.h"
+#include "run/run_names.h"
+#include "views/picture_scale.h"
+#include "views/picture_trials.h"
+#include "views/svg_writer.h"
 
 namespace scarpex_host::testing {
 namespace {

@@ -7,7 +7,7 @@
 #include <fstream>
 #include <string>
 
-#include "host_options.h"
+#include "cli/host_options.h"
 #include "test_engine.h"
 
 namespace scarpex_host {
@@ -25,7 +25,7 @@ TEST(HostOptions, InputFileWithFolderAndBannerTexts) {
   OutputNames names = output_names_for("/data/slope.dat");
   EXPECT_EQ(names.report, "slope.out");
   EXPECT_EQ(names.status, "slope.sts");
-  std::string text = names_file_text(*options, "/data/slope.dat", names);
+  std::string text = names_file_text(options->banner, "/data/slope.dat", names);
   // 13 lines; the word with a blank is quoted so that it is read whole.
   EXPECT_EQ(scarpex::testing::count_of(text, "\n"), 13);
   EXPECT_NE(text.find("\n'A B'\n"), std::string::npos);

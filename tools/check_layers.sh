@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
-# Checks that the engine's folders form a stack: a file may include from its own folder and
-# from the folders below it, never from one above it or beside it.
+# Checks that the folders of the engine or of the host form a stack: a file may include from its
+# own folder and from the folders below it, never from one above it or beside it.
 #
+# The engine:
 #   run     DAROZI, run sequence, run files, command loop
 #   search  search driver, data items, generators, critical list, random numbers
 #   input   header and command readers        fos  per-surface analysis and the methods
@@ -9,19 +10,37 @@
 #   core    engine object, run control, error lines, data-line reader, formatter, text sink
 #   model   problem model, tables, geometric primitives
 #
-# Usage: check_layers.sh [ENGINE_DIR]   (default: the engine folder of this repository)
-# Prints every upward include as FILE:LINE and exits 1 when there is any.
+# The host:
+#   cli     command line, the plan of a run, batch, progress
+#   run     names.dat, engine call          views  picture, HTML page, JSON, summary, products
+#   results results model and the readers of the four output files
+#
+# Usage: check_layers.sh [engine|host] [DIR]   (default: engine, and the folder of that name in
+# this repository). Prints every upward include as FILE:LINE and exits 1 when there is any.
 set -euo pipefail
 
-engine_dir="${1:-$(dirname "$0")/../engine}"
-
-# Rank of each folder; input and fos share a rank, so neither may use the other.
-declare -A rank=([model]=1 [core]=2 [output]=3 [input]=4 [fos]=4 [search]=5 [run]=6)
+stack="${1:-engine}"
+# Rank of each folder; folders of one rank (input and fos, run and views) may not use each other.
+declare -A rank
+case "$stack" in
+  engine) rank=([model]=1 [core]=2 [output]=3 [input]=4 [fos]=4 [search]=5 [run]=6) ;;
+  host) rank=([results]=1 [run]=2 [views]=2 [cli]=3) ;;
+  *)
+    echo "usage: check_layers.sh [engine|host] [DIR]" >&2
+    exit 2
+    ;;
+esac
+top_dir="${2:-$(dirname "$0")/../$stack}"
 
 status=0
 while IFS= read -r file; do
-  relative="${file#"$engine_dir"/}"
+  relative="${file#"$top_dir"/}"
   folder="${relative%%/*}"
+  if [[ "$relative" != */* ]]; then
+    echo "$relative: lies outside the folders of the stack"
+    status=1
+    continue
+  fi
   if [[ -z "${rank[$folder]:-}" ]]; then
     echo "$relative: folder '$folder' has no place in the stack"
     status=1
@@ -41,7 +60,7 @@ while IFS= read -r file; do
       status=1
     fi
   done < "$file"
-done < <(find "$engine_dir" -mindepth 2 -type f \( -name '*.h' -o -name '*.cpp' \) | sort)
+done < <(find "$top_dir" -mindepth 1 -type f \( -name '*.h' -o -name '*.cpp' \) | sort)
 
-if (( status == 0 )); then echo "layers: every include points down the stack"; fi
+if (( status == 0 )); then echo "layers: every include of $stack points down the stack"; fi
 exit "$status"

@@ -8,7 +8,41 @@ import math
 from dataclasses import dataclass
 from typing import Optional, Sequence
 
-from . import problem as p
+from .analyses import (
+    SEARCH_KINDS,
+    Block2Search,
+    BlockSearch,
+    Circle2Search,
+    CircleSearch,
+    Execute,
+    Limits,
+    RandomSearch,
+    SpecifiedSurface,
+    Spencer,
+    _BoxSearch,
+    _TrialSearch,
+)
+from .command import (
+    MAX_ANISO_ENTRIES,
+    MAX_ANISO_RANGES,
+    MAX_BOUNDARIES,
+    MAX_BOXES,
+    MAX_LIMITS,
+    MAX_LOADS,
+    MAX_PIEZO_POINTS,
+    MAX_PIEZO_SURFACES,
+    MAX_REINF_LAYERS,
+    MAX_REINF_POINTS,
+    MAX_SOILS,
+    MAX_SURFACE_POINTS,
+    MAX_TIES,
+    Command,
+    Point,
+    Toggle,
+)
+from .geometry_soils import Anisotropy, DirectionRange, Profile, Soil, SoilChanges, Soils
+from .header import Controls
+from .water_loads import Earthquake, Loads, Reinforcement, Ties, Water
 
 TOLERANCE = 0.001  # two coordinates closer than this are the same, as in the engine
 
@@ -25,7 +59,7 @@ class ProblemError(ValueError):
 class _State:
     """The data in force at a point of the command sequence."""
 
-    profile: Optional[p.Profile] = None
+    profile: Optional[Profile] = None
     soil_count: int = 0
     surface_waiting: bool = False  # a specified surface that EXECUT would analyse
     stored: Optional[dict] = None  # count of the stored data of each toggled command
@@ -36,8 +70,8 @@ class _State:
 
     def clear_profile_data(self) -> None:
         # A new profile clears what depends on it; soil types and reinforcement stay.
-        self.stored = {word: 0 for word in p.Toggle.WORDS}
-        self.active = {word: False for word in p.Toggle.WORDS}
+        self.stored = {word: 0 for word in Toggle.WORDS}
+        self.active = {word: False for word in Toggle.WORDS}
         self.surface_waiting = False
 
     def given(self, word: str, count: int) -> None:
@@ -45,23 +79,24 @@ class _State:
         self.active[word] = True
 
 
-def validate(problem: p.Problem) -> None:
-    _controls(problem.controls)
+def validate(controls: Controls, commands: Sequence[Command]) -> None:
+    """Raises ProblemError naming the item of the first obvious fault of a problem's header and
+    commands."""
+    _controls(controls)
     state = _State()
-    commands = problem.commands
-    if commands and not isinstance(commands[0], p.Profile):
+    if commands and not isinstance(commands[0], Profile):
         raise ProblemError("command 1", f"the first command must be PROFIL, not {commands[0].word}")
     for number, command in enumerate(commands, start=1):
         item = f"{command.word} (command {number})"
         check = _CHECKS.get(type(command))
         if check is not None:
             check(command, state, item)
-        if isinstance(command, p.SEARCH_KINDS):
+        if isinstance(command, SEARCH_KINDS):
             _analysis_ready(state, item)
             state.surface_waiting = False
-        elif isinstance(command, p.SpecifiedSurface):
+        elif isinstance(command, SpecifiedSurface):
             state.surface_waiting = True
-        elif isinstance(command, p.Execute):
+        elif isinstance(command, Execute):
             if state.soil_count == 0:
                 raise ProblemError(item, "no SOIL before EXECUT")
             if state.surface_waiting:
@@ -86,21 +121,21 @@ def _not_negative(value: float, item: str) -> None:
         raise ProblemError(item, f"{value} is negative")
 
 
-def _controls(c: p.Controls) -> None:
+def _controls(c: Controls) -> None:
     # None is a null item: the engine keeps the value it holds.
-    for name in p.Controls.INTEGER_NAMES:
+    for name in Controls.INTEGER_NAMES:
         if getattr(c, name) is not None:
             _count(getattr(c, name), f"header {name}", 0, 2**31 - 1)
-    for name in p.Controls.REAL_NAMES:
+    for name in Controls.REAL_NAMES:
         value = getattr(c, name)
         if value is not None and _finite(value, f"header {name}") <= 0:
             raise ProblemError(f"header {name}", "a tolerance must be above 0")
 
 
-def _profile(c: p.Profile, state: _State, item: str) -> None:
+def _profile(c: Profile, state: _State, item: str) -> None:
     if len(c.title) > 80:
         raise ProblemError(f"{item} title", "longer than 80 characters")
-    _count(len(c.boundaries), f"{item} boundary count", 1, p.MAX_BOUNDARIES)
+    _count(len(c.boundaries), f"{item} boundary count", 1, MAX_BOUNDARIES)
     _count(c.top_count, f"{item} top boundary count", 1, len(c.boundaries))
     _count(int(c.units), f"{item} unit system", 0, 2**31 - 1)
     for i, b in enumerate(c.boundaries, start=1):
@@ -109,7 +144,7 @@ def _profile(c: p.Profile, state: _State, item: str) -> None:
             _not_negative(getattr(b, name), f"{where} {name}")
         if b.x_left - b.x_right >= TOLERANCE:
             raise ProblemError(where, f"is not left to right (x-left {b.x_left} > x-right {b.x_right})")
-        _count(b.soil, f"{where} soil type", 1, p.MAX_SOILS)
+        _count(b.soil, f"{where} soil type", 1, MAX_SOILS)
     top = c.boundaries[: c.top_count]
     for i in range(1, len(top)):
         a, b = top[i - 1], top[i]
@@ -120,18 +155,18 @@ def _profile(c: p.Profile, state: _State, item: str) -> None:
     state.clear_profile_data()
 
 
-def _soil_values(s: p.Soil, where: str) -> None:
+def _soil_values(s: Soil, where: str) -> None:
     for name in ("total_unit_weight", "saturated_unit_weight", "cohesion",
                  "pore_pressure_constant"):
         _not_negative(getattr(s, name), f"{where} {name}")
     if not 0 <= _finite(s.friction_angle, f"{where} friction_angle") < 90:
         raise ProblemError(f"{where} friction_angle", f"{s.friction_angle} is outside 0 to 90 degrees")
     _finite(s.pore_pressure_ratio, f"{where} pore_pressure_ratio")
-    _count(s.piezometric_surface, f"{where} piezometric_surface", 0, p.MAX_PIEZO_SURFACES)
+    _count(s.piezometric_surface, f"{where} piezometric_surface", 0, MAX_PIEZO_SURFACES)
 
 
-def _soils(c: p.Soils, state: _State, item: str) -> None:
-    _count(len(c.soils), f"{item} soil count", 1, p.MAX_SOILS)
+def _soils(c: Soils, state: _State, item: str) -> None:
+    _count(len(c.soils), f"{item} soil count", 1, MAX_SOILS)
     _count(c.heading_switch, f"{item} heading_switch", 0, 2**31 - 1)
     for k, s in enumerate(c.soils, start=1):
         _soil_values(s, f"{item} soil {k}")
@@ -146,7 +181,7 @@ def _soils(c: p.Soils, state: _State, item: str) -> None:
     state.soil_count = len(c.soils)
 
 
-def _soil_changes(c: p.SoilChanges, state: _State, item: str) -> None:
+def _soil_changes(c: SoilChanges, state: _State, item: str) -> None:
     if state.soil_count == 0:
         raise ProblemError(item, "soil types can be changed only after a set is defined")
     for i, change in enumerate(c.changes, start=1):
@@ -154,7 +189,7 @@ def _soil_changes(c: p.SoilChanges, state: _State, item: str) -> None:
         _soil_values(change.soil, f"{item} change {i}")
 
 
-def _points(points: Sequence[p.Point], where: str, increasing: bool = False) -> None:
+def _points(points: Sequence[Point], where: str, increasing: bool = False) -> None:
     for j, (x, y) in enumerate(points, start=1):
         _not_negative(x, f"{where} point {j} x")
         _not_negative(y, f"{where} point {j} y")
@@ -162,17 +197,17 @@ def _points(points: Sequence[p.Point], where: str, increasing: bool = False) -> 
             raise ProblemError(f"{where} point {j}", "x must increase strictly along the surface")
 
 
-def _water(c: p.Water, state: _State, item: str) -> None:
-    _count(len(c.surfaces), f"{item} surface count", 1, p.MAX_PIEZO_SURFACES)
+def _water(c: Water, state: _State, item: str) -> None:
+    _count(len(c.surfaces), f"{item} surface count", 1, MAX_PIEZO_SURFACES)
     _not_negative(c.unit_weight, f"{item} unit_weight")
     for j, s in enumerate(c.surfaces, start=1):
-        _count(len(s.points), f"{item} surface {j} point count", 2, p.MAX_PIEZO_POINTS)
+        _count(len(s.points), f"{item} surface {j} point count", 2, MAX_PIEZO_POINTS)
         _points(s.points, f"{item} surface {j}", increasing=True)
     state.given("WATER", len(c.surfaces))
 
 
-def _loads(c: p.Loads, state: _State, item: str) -> None:
-    _count(len(c.loads), f"{item} load count", 1, p.MAX_LOADS)
+def _loads(c: Loads, state: _State, item: str) -> None:
+    _count(len(c.loads), f"{item} load count", 1, MAX_LOADS)
     for i, ld in enumerate(c.loads, start=1):
         where = f"{item} load {i}"
         _not_negative(ld.x_left, f"{where} x_left")
@@ -186,9 +221,9 @@ def _loads(c: p.Loads, state: _State, item: str) -> None:
     state.given("LOADS", len(c.loads))
 
 
-def _ties(c: p.Ties, state: _State, item: str) -> None:
-    _count(len(c.ties), f"{item} row count", 1, p.MAX_TIES)
-    boundaries = len(state.profile.boundaries) if state.profile else p.MAX_BOUNDARIES
+def _ties(c: Ties, state: _State, item: str) -> None:
+    _count(len(c.ties), f"{item} row count", 1, MAX_TIES)
+    boundaries = len(state.profile.boundaries) if state.profile else MAX_BOUNDARIES
     for i, t in enumerate(c.ties, start=1):
         where = f"{item} row {i}"
         _count(t.boundary, f"{where} boundary", 1, boundaries)
@@ -204,15 +239,15 @@ def _ties(c: p.Ties, state: _State, item: str) -> None:
     state.given("TIES", len(c.ties))
 
 
-def _earthquake(c: p.Earthquake, state: _State, item: str) -> None:
+def _earthquake(c: Earthquake, state: _State, item: str) -> None:
     for name in ("kh", "kv", "cavitation_pressure"):
         _finite(getattr(c, name), f"{item} {name}")
 
 
-def _reinforcement(c: p.Reinforcement, state: _State, item: str) -> None:
-    _count(len(c.layers), f"{item} layer count", 1, p.MAX_REINF_LAYERS)
+def _reinforcement(c: Reinforcement, state: _State, item: str) -> None:
+    _count(len(c.layers), f"{item} layer count", 1, MAX_REINF_LAYERS)
     for n, layer in enumerate(c.layers, start=1):
-        _count(len(layer.points), f"{item} layer {n} point count", 2, p.MAX_REINF_POINTS)
+        _count(len(layer.points), f"{item} layer {n} point count", 2, MAX_REINF_POINTS)
         for j, pt in enumerate(layer.points, start=1):
             where = f"{item} layer {n} point {j}"
             for name in ("x", "y", "axial_force", "shear_force"):
@@ -222,8 +257,8 @@ def _reinforcement(c: p.Reinforcement, state: _State, item: str) -> None:
                 raise ProblemError(f"{where} inclination_factor", f"{f} is outside 0 to 1")
 
 
-def _ranges(ranges: Sequence[p.DirectionRange], where: str) -> None:
-    _count(len(ranges), f"{where} range count", 2, p.MAX_ANISO_RANGES)
+def _ranges(ranges: Sequence[DirectionRange], where: str) -> None:
+    _count(len(ranges), f"{where} range count", 2, MAX_ANISO_RANGES)
     for r, rng in enumerate(ranges, start=1):
         for name in ("direction", "cohesion", "friction_angle"):
             _finite(getattr(rng, name), f"{where} range {r} {name}")
@@ -233,10 +268,10 @@ def _ranges(ranges: Sequence[p.DirectionRange], where: str) -> None:
         raise ProblemError(f"{where} range {len(ranges)}", "the last direction limit is below 90 degrees")
 
 
-def _anisotropy(c: p.Anisotropy, state: _State, item: str) -> None:
+def _anisotropy(c: Anisotropy, state: _State, item: str) -> None:
     if state.soil_count == 0:
         raise ProblemError(item, "ANISO needs the soil types first")
-    _count(len(c.entries), f"{item} entry count", 1, min(p.MAX_ANISO_ENTRIES, state.soil_count))
+    _count(len(c.entries), f"{item} entry count", 1, min(MAX_ANISO_ENTRIES, state.soil_count))
     for i, e in enumerate(c.entries, start=1):
         where = f"{item} entry {i}"
         _count(e.soil_type, f"{where} soil_type", 1, state.soil_count)
@@ -246,8 +281,8 @@ def _anisotropy(c: p.Anisotropy, state: _State, item: str) -> None:
     state.given("ANISO", len(c.entries))
 
 
-def _limits(c: p.Limits, state: _State, item: str) -> None:
-    _count(len(c.boundaries), f"{item} boundary count", 1, p.MAX_LIMITS)
+def _limits(c: Limits, state: _State, item: str) -> None:
+    _count(len(c.boundaries), f"{item} boundary count", 1, MAX_LIMITS)
     _count(c.upward_count, f"{item} upward_count", 0, len(c.boundaries))
     for i, b in enumerate(c.boundaries, start=1):
         where = f"{item} boundary {i}"
@@ -263,8 +298,8 @@ def _ground_ends(state: _State) -> tuple[float, float]:
     return profile.boundaries[0].x_left, profile.boundaries[profile.top_count - 1].x_right
 
 
-def _surface(c: p.SpecifiedSurface, state: _State, item: str) -> None:
-    _count(len(c.points), f"{item} point count", 2, p.MAX_SURFACE_POINTS)
+def _surface(c: SpecifiedSurface, state: _State, item: str) -> None:
+    _count(len(c.points), f"{item} point count", 2, MAX_SURFACE_POINTS)
     _points(c.points, item)
     if state.profile is None:
         return
@@ -277,15 +312,15 @@ def _surface(c: p.SpecifiedSurface, state: _State, item: str) -> None:
                            f"x = {last} lies outside the ground surface ({left} to {right})")
 
 
-def _spencer(c: p.Spencer, state: _State, item: str) -> None:
+def _spencer(c: Spencer, state: _State, item: str) -> None:
     if not 0 < _finite(c.angle, f"{item} angle") <= 90:
         raise ProblemError(f"{item} angle", f"{c.angle} is outside (0, 90] degrees")
 
 
-def _trial_search(c: p._TrialSearch, state: _State, item: str) -> None:
+def _trial_search(c: _TrialSearch, state: _State, item: str) -> None:
     _count(c.init_point_count, f"{item} init_point_count", 1, 2**31 - 1)
     _count(c.surfaces_per_point, f"{item} surfaces_per_point", 1, 2**31 - 1)
-    for name in p._TrialSearch.REALS:
+    for name in _TrialSearch.REALS:
         _finite(getattr(c, name), f"{item} {name}")
     if state.profile is not None:
         left, right = _ground_ends(state)
@@ -309,9 +344,9 @@ def _trial_search(c: p._TrialSearch, state: _State, item: str) -> None:
         raise ProblemError(f"{item} angle_lower", "exceeds angle_upper")
 
 
-def _box_search(c: p._BoxSearch, state: _State, item: str) -> None:
+def _box_search(c: _BoxSearch, state: _State, item: str) -> None:
     _count(c.surface_count, f"{item} surface_count", 10, 2**31 - 1)
-    _count(len(c.boxes), f"{item} box count", 1, p.MAX_BOXES)
+    _count(len(c.boxes), f"{item} box count", 1, MAX_BOXES)
     if _finite(c.segment_length, f"{item} segment_length") <= 0:
         raise ProblemError(f"{item} segment_length", "must be above 0")
     for i, b in enumerate(c.boxes, start=1):
@@ -327,9 +362,9 @@ def _box_search(c: p._BoxSearch, state: _State, item: str) -> None:
         raise ProblemError(f"{item} box {len(c.boxes)}", "ends right of the ground surface")
 
 
-def _toggle(c: p.Toggle, state: _State, item: str) -> None:
-    if c.command not in p.Toggle.WORDS:
-        raise ProblemError(item, f"only {', '.join(p.Toggle.WORDS)} can be suppressed")
+def _toggle(c: Toggle, state: _State, item: str) -> None:
+    if c.command not in Toggle.WORDS:
+        raise ProblemError(item, f"only {', '.join(Toggle.WORDS)} can be suppressed")
     if not state.active[c.command] and state.stored[c.command] == 0:
         raise ProblemError(item, f"no {c.command} data are stored to suppress or reactivate")
     state.active[c.command] = not state.active[c.command]
@@ -347,22 +382,22 @@ def _analysis_ready(state: _State, item: str) -> None:
 
 
 _CHECKS = {
-    p.Profile: _profile,
-    p.Soils: _soils,
-    p.SoilChanges: _soil_changes,
-    p.Water: _water,
-    p.Loads: _loads,
-    p.Ties: _ties,
-    p.Earthquake: _earthquake,
-    p.Reinforcement: _reinforcement,
-    p.Anisotropy: _anisotropy,
-    p.Limits: _limits,
-    p.SpecifiedSurface: _surface,
-    p.Spencer: _spencer,
-    p.Toggle: _toggle,
-    p.CircleSearch: _trial_search,
-    p.Circle2Search: _trial_search,
-    p.RandomSearch: _trial_search,
-    p.BlockSearch: _box_search,
-    p.Block2Search: _box_search,
+    Profile: _profile,
+    Soils: _soils,
+    SoilChanges: _soil_changes,
+    Water: _water,
+    Loads: _loads,
+    Ties: _ties,
+    Earthquake: _earthquake,
+    Reinforcement: _reinforcement,
+    Anisotropy: _anisotropy,
+    Limits: _limits,
+    SpecifiedSurface: _surface,
+    Spencer: _spencer,
+    Toggle: _toggle,
+    CircleSearch: _trial_search,
+    Circle2Search: _trial_search,
+    RandomSearch: _trial_search,
+    BlockSearch: _box_search,
+    Block2Search: _box_search,
 }

@@ -1,0 +1,105 @@
+#include "cli/run_plan.h"
+
+#include <algorithm>
+#include <system_error>
+
+#include "results/file_reading.h"
+#include "run/engine_call.h"
+#include "run/run_names.h"
+
+namespace scarpex_host {
+
+namespace fs = std::filesystem;
+
+namespace {
+
+constexpr const char* kNamesFile = "names.dat";
+
+// Where names.dat goes for an input file, and what it says; nothing when the engine could not
+// read the input back.
+std::optional<RunPlan> plan_input_run(const HostOptions& options, std::string& problem) {
+  fs::path input = absolute_path(options.input_file);
+  std::error_code error;
+  if (!fs::is_regular_file(input, error)) {
+    problem = "no input file " + input.string();
+    return std::nullopt;
+  }
+  // The engine keeps 255 characters of a name and drops trailing blanks: a longer name would
+  // make it open another file.
+  if (!engine_keeps_name(input.string())) {
+    problem = "the engine cannot open " + input.string() + ": a run-file name has at most " +
+              std::to_string(kEngineNameLength) +
+              " characters, without trailing blanks or line breaks";
+    return std::nullopt;
+  }
+  fs::path folder =
+      options.output_dir.empty() ? input.parent_path() : absolute_path(options.output_dir);
+  RunPlan plan;
+  plan.names_path = folder / kNamesFile;
+  plan.engine = EngineRun{};
+  plan.engine->names_text =
+      names_file_text(options.banner, input.string(), output_names_for(input.string()));
+  return plan;
+}
+
+// The names.dat of an earlier run or of a run prepared by another program.
+std::optional<RunPlan> plan_existing_run(const HostOptions& options, std::string& problem) {
+  RunPlan plan;
+  if (options.names_file.empty()) {
+    plan.names_path = absolute_path(options.input_file).parent_path() / kNamesFile;
+  } else {
+    plan.names_path = absolute_path(options.names_file);
+    if (plan.names_path.filename() != kNamesFile) {
+      problem = "--names must name a file called names.dat";
+      return std::nullopt;
+    }
+  }
+  if (!options.no_run) plan.engine = EngineRun{};
+  return plan;
+}
+
+// Whether `inner` is `outer` or lies below it (both absolute and normal).
+bool lies_within(const fs::path& inner, const fs::path& outer) {
+  return std::mismatch(outer.begin(), outer.end(), inner.begin(), inner.end()).first == outer.end();
+}
+
+// Why a product cannot be written, as far as can be told before the run: its folder is not
+// there and is not made for the run's files, or the path is a folder. A run may take long:
+// better to refuse it at once than to lose the product at its end.
+std::optional<std::string> product_problem(const std::string& path, const RunPlan& plan) {
+  if (path.empty() || path == kStandardOutput) return std::nullopt;
+  fs::path target = absolute_path(path);
+  std::error_code error;
+  if (fs::is_directory(target, error)) return "cannot write " + path + ": it is a folder";
+  fs::path folder = target.parent_path();
+  // Writing names.dat makes its folder with every parent of it.
+  const bool made_by_run =
+      plan.engine && plan.engine->names_text && lies_within(plan.names_path.parent_path(), folder);
+  if (fs::is_directory(folder, error) || made_by_run) return std::nullopt;
+  return "cannot write " + path + ": there is no folder " + folder.string();
+}
+
+}  // namespace
+
+std::optional<RunPlan> plan_run(const HostOptions& options, std::string& problem) {
+  const bool writes_names = options.names_file.empty() && !options.no_run;
+  std::optional<RunPlan> plan =
+      writes_names ? plan_input_run(options, problem) : plan_existing_run(options, problem);
+  if (!plan) return std::nullopt;
+  plan->products = {options.svg_file, options.html_file, options.json_file};
+  if (plan->engine) {
+    std::string library = options.library.empty() ? default_library_path() : options.library;
+    plan->engine->library_path = absolute_path(library).string();
+    plan->engine->engine_output_to_stderr = plan->products.json_to_stdout();
+  }
+  for (const std::string* path :
+       {&plan->products.svg, &plan->products.html, &plan->products.json}) {
+    if (auto why = product_problem(*path, *plan)) {
+      problem = *why;
+      return std::nullopt;
+    }
+  }
+  return plan;
+}
+
+}  // namespace scarpex_host

@@ -1,0 +1,52 @@
+#include "results/file_reading.h"
+
+#include <fstream>
+#include <system_error>
+
+namespace scarpex_host {
+
+namespace fs = std::filesystem;
+
+FileText read_regular_file(const fs::path& path, std::uintmax_t cap) {
+  FileText result;
+  const std::string name = path.string();
+  std::error_code error;
+  fs::file_status status = fs::status(path, error);
+  if (error || !fs::exists(status)) {
+    result.problem = name + " is not there";
+    return result;
+  }
+  if (!fs::is_regular_file(status)) {
+    result.problem = name + " is not a regular file";
+    return result;
+  }
+  std::ifstream file(path, std::ios::binary);
+  if (!file) {
+    result.problem = name + " cannot be read";
+    return result;
+  }
+  std::string text;
+  constexpr std::size_t kChunk = 1 << 16;
+  char buffer[kChunk];
+  while (file.read(buffer, kChunk) || file.gcount() > 0) {
+    text.append(buffer, static_cast<std::size_t>(file.gcount()));
+    if (text.size() > cap) {
+      result.problem = name + " is larger than " + std::to_string(cap >> 20) + " MiB";
+      return result;
+    }
+  }
+  if (file.bad()) {
+    result.problem = name + " cannot be read";
+    return result;
+  }
+  result.text = std::move(text);
+  return result;
+}
+
+fs::path absolute_path(const std::string& name) {
+  std::error_code error;
+  fs::path path = fs::absolute(name, error);
+  return error ? fs::path(name) : path.lexically_normal();
+}
+
+}  // namespace scarpex_host

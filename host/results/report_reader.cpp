@@ -1,0 +1,266 @@
+#include "results/report_reader.h"
+
+#include <algorithm>
+
+#include "results/text_fields.h"
+
+namespace scarpex_host {
+
+namespace {
+
+constexpr std::string_view kErrorStart = "****  ERROR - ";
+constexpr std::string_view kAbortBanner = "EXECUTION OF SCARPEX ABORTED";
+constexpr std::string_view kTitleCaption = "PROBLEM DESCRIPTION";
+constexpr std::size_t kTitleColumn = 32;  // the title's two 40-character halves start here
+constexpr std::size_t kTitleHalf = 40;
+constexpr std::string_view kSpecifiedCaption = "* * Safety Factor Is Calculated By The ";
+constexpr std::string_view kSearchCaption = "* * Safety Factors Are Calculated By ";
+constexpr std::string_view kSearchHeading = "A Critical Failure Surface Searching Method";
+constexpr std::string_view kListHeading = "Following Are Displayed The ";
+constexpr std::string_view kNoSolution = "No solution was obtained for";
+constexpr std::string_view kSpencerSummary = "***  FOS = ";
+constexpr std::string_view kSpencerTheta = "Spencer`s Theta =";
+constexpr std::string_view kThetaTable = "Spencer`s     FOS        FOS";
+constexpr std::string_view kBetween = "Factor of Safety for the Preceding Surface is Between";
+constexpr std::string_view kNegative = "Negative Factor Of Safety";
+constexpr std::string_view kMisleading = "Misleading";
+constexpr std::string_view kSpecifiedResult = "Factor Of Safety For The Preceding Specified";
+
+std::string method_of_caption(std::string_view text) {
+  if (text.find("Spencer") != std::string_view::npos) return "Spencer";
+  if (text.find("Bishop") != std::string_view::npos) return "Modified Bishop";
+  if (text.find("Janbu") != std::string_view::npos) return "Modified Janbu";
+  return {};
+}
+
+void count_text(std::vector<CountedText>& list, std::string text, int number) {
+  for (CountedText& entry : list) {
+    if (entry.text == text && entry.number == number) {
+      ++entry.count;
+      return;
+    }
+  }
+  list.push_back({std::move(text), number, 1});
+}
+
+class ReportReader {
+ public:
+  ReportData read(const std::string& file, std::string_view text) {
+    LineCursor in(file, text);
+    while (!in.at_end()) {
+      std::string_view raw = in.next("a line");
+      std::string_view line = trim(raw);
+      if (line.empty()) continue;
+      if (auto error = error_line_of(line)) {
+        error->file = "report";
+        error->line = in.line_number();
+        data_.errors.push_back(*error);
+      } else if (line.find(kAbortBanner) != std::string_view::npos) {
+        data_.aborted = true;
+      } else if (line.starts_with(kTitleCaption) && data_.title.empty()) {
+        read_title(raw, in.peek());
+      } else if (line.starts_with("Boundary     X-Left") && data_.unit_system.empty()) {
+        read_units(in.peek());
+      } else {
+        read_analysis_line(line);
+      }
+    }
+    return std::move(data_);
+  }
+
+ private:
+  void read_title(std::string_view line, std::string_view next) {
+    auto half = [](std::string_view text) {
+      std::string part(text.size() > kTitleColumn ? text.substr(kTitleColumn, kTitleHalf) : "");
+      part.resize(kTitleHalf, ' ');
+      return part;
+    };
+    bool continued = next.size() > kTitleColumn && next.find_first_not_of(' ') == kTitleColumn;
+    data_.title = std::string(trim(half(line) + (continued ? half(next) : "")));
+  }
+
+  void read_units(std::string_view next) {
+    std::vector<std::string_view> words = split_blanks(next);
+    if (words.size() < 2) return;
+    if (words[1] == "ft.") {
+      data_.unit_system = "english", data_.length_unit = "ft";
+    } else if (words[1] == "M") {
+      data_.unit_system = "metric", data_.length_unit = "m";
+    } else if (words[1] == "L") {
+      data_.unit_system = "generic", data_.length_unit = "L";
+    }
+  }
+
+  ReportAnalysis* current() { return data_.analyses.empty() ? nullptr : &data_.analyses.back(); }
+
+  bool listing() {
+    ReportAnalysis* a = current();
+    return a && a->kind == AnalysisKind::kSearch && a->listed_expected >= 0 &&
+           static_cast<int>(a->listed_fos.size()) < a->listed_expected;
+  }
+
+  void read_analysis_line(std::string_view line) {
+    if (line.starts_with(kSpecifiedCaption)) {
+      ReportAnalysis* last = current();
+      // A surface given again before it was analysed replaces the earlier one.
+      if (last && last->kind == AnalysisKind::kSpecified && !last->executed)
+        data_.analyses.pop_back();
+      ReportAnalysis a;
+      a.method = method_of_caption(line);
+      data_.analyses.push_back(a);
+      return;
+    }
+    if (line.starts_with(kSearchHeading)) {
+      ReportAnalysis a;
+      a.kind = AnalysisKind::kSearch;
+      data_.analyses.push_back(a);
+      return;
+    }
+    if (line.find("Technique For Generating") != std::string_view::npos && current() &&
+        line.find("Circular") == std::string_view::npos) {
+      current()->method = "Modified Janbu";  // irregular and block searches
+      return;
+    }
+    ReportAnalysis* a = current();
+    if (a == nullptr) return;
+    if (a->kind == AnalysisKind::kSearch) return read_search_line(*a, line);
+    read_specified_line(*a, line);
+  }
+
+  void read_search_line(ReportAnalysis& a, std::string_view line) {
+    if (line.starts_with(kListHeading)) {
+      std::vector<std::string_view> words = split_blanks(line.substr(kListHeading.size()));
+      a.listed_expected = words.empty() ? 0 : parse_int(words[0]).value_or(0);
+      a.executed = true;
+    } else if (line.starts_with(kNoSolution)) {
+      a.listed_expected = 0;
+      a.executed = true;
+    } else if (line.starts_with(kSearchCaption)) {
+      a.method = method_of_caption(line);
+      a.spencer = a.method == "Spencer";
+    } else if (listing()) {
+      if (auto summary = summary_line(line)) {
+        a.listed_fos.push_back(summary->first);
+        a.listed_theta.push_back(summary->second.value_or(0));
+      }
+    }
+  }
+
+  void read_specified_line(ReportAnalysis& a, std::string_view line) {
+    if (auto summary = summary_line(line)) {
+      a.executed = true;
+      a.factor_of_safety = summary->first;
+      if (summary->second) {
+        a.spencer = true;
+        a.theta = summary->second;
+      }
+    } else if (line.starts_with(kThetaTable)) {
+      a.executed = a.spencer = a.theta_table = true;
+    } else if (line.starts_with(kSpencerTheta)) {
+      a.theta_result = true;
+      a.theta = parse_real(line.substr(kSpencerTheta.size()));
+    } else if (line.starts_with(kBetween)) {
+      a.executed = a.not_converged = true;
+    } else if (line.starts_with(kNegative)) {
+      a.executed = a.negative = true;
+    } else if (line.find(kMisleading) != std::string_view::npos) {
+      a.executed = a.misleading = true;
+    } else if (line.starts_with(kSpecifiedResult)) {
+      a.executed = true;
+    }
+  }
+
+  // "*** 1.234   ***" or "***  FOS = 1.234   Spencer`s Theta = 14.37  ***": the factor of
+  // safety and, with Spencer's method, theta.
+  static std::optional<std::pair<double, std::optional<double>>> summary_line(
+      std::string_view line) {
+    if (!line.starts_with("***") || !line.ends_with("***") || line.size() < 8) return std::nullopt;
+    if (line.starts_with(kSpencerSummary)) {
+      std::string_view rest = line.substr(kSpencerSummary.size());
+      std::size_t at = rest.find(kSpencerTheta);
+      if (at == std::string_view::npos) return std::nullopt;
+      auto fos = parse_real(rest.substr(0, at));
+      auto theta = parse_real(
+          rest.substr(at + kSpencerTheta.size(), rest.size() - at - kSpencerTheta.size() - 3));
+      if (!fos || !theta) return std::nullopt;
+      return std::make_pair(*fos, theta);
+    }
+    auto fos = parse_real(line.substr(3, line.size() - 6));
+    if (!fos) return std::nullopt;
+    return std::make_pair(*fos, std::optional<double>());
+  }
+
+  ReportData data_;
+};
+
+}  // namespace
+
+std::optional<ErrorLine> error_line_of(std::string_view line) {
+  line = trim(line);
+  if (!line.starts_with(kErrorStart)) return std::nullopt;
+  std::string_view rest = line.substr(kErrorStart.size());
+  std::size_t close = rest.find("****");
+  if (close == std::string_view::npos) return std::nullopt;
+  ErrorLine error;
+  error.code = std::string(trim(rest.substr(0, close)));
+  error.detail = std::string(trim(rest.substr(close + 4)));
+  return error;
+}
+
+ReportData read_report_file(const std::string& file, std::string_view text) {
+  return ReportReader().read(file, text);
+}
+
+TraceData read_trace_file(const std::string& file, std::string_view text) {
+  TraceData data;
+  LineCursor in(file, text);
+  while (!in.at_end()) {
+    std::string_view line = trim(in.next("a line"));
+    if (line.empty() || line.starts_with("iter=") || line.starts_with("spencer iter") ||
+        line.starts_with("ntrial =") || line.find_first_not_of('*') == std::string_view::npos) {
+      continue;
+    }
+    if (auto error = error_line_of(line)) {
+      error->file = "trace";
+      error->line = in.line_number();
+      data.errors.push_back(*error);
+    } else if (line.find(kAbortBanner) != std::string_view::npos) {
+      data.aborted = true;
+    } else {
+      count_text(data.messages, std::string(line), 0);
+    }
+  }
+  return data;
+}
+
+StatusData read_status_file(const std::string& file, std::string_view text) {
+  StatusData data;
+  LineCursor in(file, text);
+  CountedText segment_outcome;  // number 0: none yet
+  auto close_segment = [&] {
+    if (segment_outcome.number != 0) data.outcomes.push_back(segment_outcome);
+    segment_outcome = CountedText{};
+  };
+  while (!in.at_end()) {
+    std::string_view line = trim(in.next("a line"));
+    if (line.empty()) continue;
+    if (line.starts_with("ntrial =")) {
+      close_segment();
+      data.highest_trial =
+          std::max(data.highest_trial, parse_int(line.substr(8)).value_or(data.highest_trial));
+      continue;
+    }
+    std::vector<std::string_view> words = split_blanks(line);
+    std::optional<int> number = parse_int(words[0]);
+    if (!number) in.fail("expected a status line (a number and a text)");
+    std::string_view status_text = trim(line.substr(words[0].size()));
+    count_text(data.lines, std::string(status_text), *number);
+    data.last = CountedText{std::string(status_text), *number, 1};
+    if (*number >= 1 && *number <= 3)
+      segment_outcome = CountedText{std::string(status_text), *number, 1};
+  }
+  close_segment();
+  return data;
+}
+
+}  // namespace scarpex_host

@@ -1,0 +1,59 @@
+// Reads what the host needs from the report, trace and status files: the problem title and
+// units, the method and summary lines of each analysis, error lines, the abort banner, status
+// lines and trace messages.
+#pragma once
+
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "results/results.h"
+
+namespace scarpex_host {
+
+// One analysis as the report tells it.
+struct ReportAnalysis {
+  AnalysisKind kind = AnalysisKind::kSpecified;
+  std::string method;
+  bool spencer = false;
+  bool executed = false;  // some line of the analysis itself (not only the surface echo)
+  std::optional<double> factor_of_safety, theta;
+  int listed_expected = -1;  // search: surfaces announced in the final list
+  std::vector<double> listed_fos, listed_theta;
+  bool theta_table = false, theta_result = false;
+  bool not_converged = false, negative = false, misleading = false;
+};
+
+struct ReportData {
+  std::string title;
+  std::string unit_system, length_unit;
+  bool aborted = false;
+  std::vector<ErrorLine> errors;
+  std::vector<ReportAnalysis> analyses;
+};
+
+ReportData read_report_file(const std::string& file, std::string_view text);
+
+struct TraceData {
+  bool aborted = false;
+  std::vector<ErrorLine> errors;
+  std::vector<CountedText> messages;
+};
+
+TraceData read_trace_file(const std::string& file, std::string_view text);
+
+struct StatusData {
+  std::vector<CountedText> lines;  // distinct status lines in order of first appearance
+  int highest_trial = 0;
+  CountedText last;  // the last status line of the file
+  // Per trial-numbered segment that holds a method outcome (status 1, 2 or 3): the last one.
+  std::vector<CountedText> outcomes;
+};
+
+StatusData read_status_file(const std::string& file, std::string_view text);
+
+// "****  ERROR - PF02  ****     Boundary  4" -> code and detail; nothing for other lines.
+std::optional<ErrorLine> error_line_of(std::string_view line);
+
+}  // namespace scarpex_host

@@ -1,0 +1,167 @@
+#include "results/results_reader.h"
+
+#include <algorithm>
+
+#include "results/file_reading.h"
+#include "results/plot_reader.h"
+#include "results/report_reader.h"
+#include "results/text_fields.h"
+
+namespace scarpex_host {
+
+namespace {
+
+std::optional<std::string> read_or_warn(const std::string& path, const char* what,
+                                        Results& results) {
+  if (path.empty()) {
+    results.warnings.push_back(std::string("no ") + what + " file is named");
+    return std::nullopt;
+  }
+  FileText file = read_regular_file(path, kResultsFileCap);
+  if (!file.text)
+    results.warnings.push_back(std::string("skipped the ") + what + " file: " + file.problem);
+  return file.text;
+}
+
+void apply_report(Analysis& analysis, const ReportAnalysis& entry) {
+  analysis.base_method = entry.method;
+  analysis.spencer = entry.spencer || analysis.spencer;
+  analysis.method = analysis.spencer ? "Spencer" : entry.method;
+  if (analysis.spencer && analysis.base_method == "Spencer") analysis.base_method.clear();
+  analysis.misleading = entry.misleading;
+  if (analysis.kind == AnalysisKind::kSearch) {
+    if (!entry.listed_theta.empty() && analysis.spencer)
+      analysis.theta = entry.listed_theta.front();
+    return;
+  }
+  analysis.theta = entry.theta;
+  if (entry.negative) {
+    analysis.status = SolutionStatus::kNegative;
+  } else if (entry.not_converged ||
+             (entry.theta_table && !entry.theta_result && !entry.factor_of_safety)) {
+    analysis.status = SolutionStatus::kNotConverged;
+  } else if (entry.factor_of_safety) {
+    analysis.status = SolutionStatus::kConverged;
+  }
+}
+
+// The report tells the method and the outcome of each analysis; its analyses come in the
+// order of the plot file's, specified surfaces and searches each in their own sequence.
+void pair_with_report(Results& results, const ReportData& report, const StatusData& status) {
+  std::vector<const ReportAnalysis*> specified, searches;
+  for (const ReportAnalysis& entry : report.analyses) {
+    if (entry.kind == AnalysisKind::kSearch) {
+      searches.push_back(&entry);
+    } else {
+      specified.push_back(&entry);  // only the last one can be a surface never analysed
+    }
+  }
+  std::size_t next_specified = 0, next_search = 0;
+  bool any_search = false;
+  for (Analysis& analysis : results.analyses) {
+    analysis.spencer = analysis.line_of_thrust.has_value();
+    if (analysis.kind == AnalysisKind::kSearch) {
+      any_search = true;
+      if (next_search < searches.size()) apply_report(analysis, *searches[next_search++]);
+      if (!analysis.critical.empty()) analysis.status = SolutionStatus::kConverged;
+      if (analysis.spencer && !analysis.theta && analysis.line_of_thrust) {
+        analysis.theta = analysis.line_of_thrust->theta;
+      }
+    } else if (next_specified < specified.size()) {
+      apply_report(analysis, *specified[next_specified++]);
+    }
+  }
+  // Without a search, each specified surface has one outcome segment in the status file;
+  // its status number is the method's own verdict and overrides what the report suggests.
+  if (any_search) return;
+  std::size_t k = 0;
+  for (Analysis& analysis : results.analyses) {
+    if (k >= status.outcomes.size()) break;
+    const CountedText& outcome = status.outcomes[k++];
+    if (outcome.text.find("SPENCER") != std::string::npos && !analysis.spencer) {
+      analysis.spencer = true;
+      if (analysis.base_method.empty()) analysis.base_method = analysis.method;
+      analysis.method = "Spencer";
+    }
+    int number = outcome.number;
+    analysis.status = number == 1   ? SolutionStatus::kConverged
+                      : number == 2 ? SolutionStatus::kNotConverged
+                                    : SolutionStatus::kNegative;
+  }
+}
+
+}  // namespace
+
+const char* outcome_name(Outcome outcome) {
+  switch (outcome) {
+    case Outcome::kCompleted:
+      return "completed";
+    case Outcome::kAborted:
+      break;
+  }
+  return "aborted";
+}
+
+const char* status_name(SolutionStatus status) {
+  switch (status) {
+    case SolutionStatus::kConverged:
+      return "converged";
+    case SolutionStatus::kNotConverged:
+      return "not converged";
+    case SolutionStatus::kNegative:
+      return "negative";
+    case SolutionStatus::kUnknown:
+      break;
+  }
+  return "unknown";
+}
+
+Results read_results(const RunFiles& files) {
+  Results results;
+  results.files = files;
+  FileText report_file = files.report.empty() ? FileText{std::nullopt, "no report file is named"}
+                                              : read_regular_file(files.report, kResultsFileCap);
+  if (!report_file.text) throw ResultsError(files.report, 0, "no report: " + report_file.problem);
+  ReportData report = read_report_file(files.report, *report_file.text);
+  results.title = report.title;
+  results.unit_system = report.unit_system;
+  results.length_unit = report.length_unit;
+  results.aborted = report.aborted;
+  results.errors = report.errors;
+
+  if (auto plot_text = read_or_warn(files.plot, "plot", results)) {
+    PlotData plot = read_plot_file(files.plot, *plot_text);
+    results.frame = plot.frame;
+    results.analyses = std::move(plot.analyses);
+    results.plot_read = true;
+    // Every way a run ends writes END: a file without it was cut, or its run did not finish.
+    if (!plot.ended) {
+      throw ResultsError(
+          files.plot, static_cast<int>(std::count(plot_text->begin(), plot_text->end(), '\n')),
+          "the file ends without its END record: it was cut, or its run did not finish");
+    }
+  }
+  if (auto trace_text = read_or_warn(files.trace, "trace", results)) {
+    TraceData trace = read_trace_file(files.trace, *trace_text);
+    results.aborted = results.aborted || trace.aborted;
+    results.trace_messages = std::move(trace.messages);
+    // Data-line errors are written to the trace file only; the others are in the report too.
+    for (ErrorLine& error : trace.errors) {
+      bool in_report = false;
+      for (const ErrorLine& known : results.errors)
+        in_report = in_report || known.code == error.code;
+      if (!in_report) results.errors.push_back(std::move(error));
+    }
+  }
+  StatusData status;
+  if (auto status_text = read_or_warn(files.status, "status", results)) {
+    status = read_status_file(files.status, *status_text);
+    results.status_lines = status.lines;
+    results.last_status = status.last;
+    results.trial_count = status.highest_trial;
+  }
+  pair_with_report(results, report, status);
+  return results;
+}
+
+}  // namespace scarpex_host

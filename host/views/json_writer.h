@@ -1,0 +1,15 @@
+// The results as one JSON document (schema "scarpex-results", version 1, in the README).
+#pragma once
+
+#include <string>
+
+#include "results/results.h"
+
+namespace scarpex_host {
+
+constexpr int kJsonSchemaVersion = 1;
+
+// `indent` < 0 writes one line (also the form of each line of a batch's JSON Lines file).
+std::string results_json(const Results& results, int indent = -1);
+
+}  // namespace scarpex_host

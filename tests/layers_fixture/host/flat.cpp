@@ -1,0 +1,2 @@
+// Planted fault: a source file outside the folders of the stack.
+#include "cli/run_command.h"
