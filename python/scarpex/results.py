@@ -15,7 +15,7 @@ Point = tuple[float, float]
 
 SCHEMA = "scarpex-results"
 # Versions of the schema this reader understands.
-SUPPORTED_SCHEMA_VERSIONS = (1,)
+SUPPORTED_SCHEMA_VERSIONS = (1, 2)
 
 COMPLETED, ABORTED, INCOMPLETE = "completed", "aborted", "incomplete"
 
@@ -196,6 +196,50 @@ class Drawing:
 
 
 @dataclass
+class ResultWarning:
+    """What a result is worth: a stable code (the README lists them) and the message."""
+
+    code: str
+    message: str
+
+    @classmethod
+    def parse(cls, w: Any) -> "ResultWarning":
+        if isinstance(w, dict):
+            return cls(str(w.get("code", "")), str(w.get("message", "")))
+        return cls("", str(w))  # schema version 1: the message alone
+
+
+@dataclass
+class SearchOutcome:
+    """What became of a search's trials: analysed + generation_failed + skipped = requested
+    for a search that ran to its end."""
+
+    requested: Optional[int]
+    analysed: int
+    generation_failed: int
+    skipped: int
+    not_converged: int
+    negative: int
+    ended_early: bool
+    ended_at_trial: Optional[int]
+    best_found_at_trial: Optional[int]
+    skipped_at_points: list[int] = field(default_factory=list)
+
+    @classmethod
+    def parse(cls, d: Optional[dict]) -> Optional["SearchOutcome"]:
+        if not d:
+            return None
+        def count(key: str) -> int:
+            return int(d.get(key) or 0)
+        def maybe(key: str) -> Optional[int]:
+            return None if d.get(key) is None else int(d[key])
+        return cls(maybe("requested"), count("analysed"), count("generation_failed"),
+                   count("skipped"), count("not_converged"), count("negative"),
+                   bool(d.get("ended_early", False)), maybe("ended_at_trial"),
+                   maybe("best_found_at_trial"), [int(p) for p in d.get("skipped_at_points", [])])
+
+
+@dataclass
 class AnalysisResult:
     """One analysis of the run: a specified surface (EXECUT) or one search."""
 
@@ -216,6 +260,9 @@ class AnalysisResult:
     critical: list[Surface]
     slices: Optional[SliceTable]
     line_of_thrust: Optional[LineOfThrust]
+    search: Optional[SearchOutcome] = None
+    # The lowest factor of safety found so far: (trial, factor) where it fell, and at the end.
+    convergence: list[tuple[int, float]] = field(default_factory=list)
 
     @property
     def critical_surface(self) -> Optional[Surface]:
@@ -244,6 +291,8 @@ class AnalysisResult:
             critical=[Surface.parse(s) for s in d.get("critical", [])],
             slices=SliceTable.parse(d.get("slices")),
             line_of_thrust=LineOfThrust.parse(d.get("line_of_thrust")),
+            search=SearchOutcome.parse(d.get("search")),
+            convergence=[(int(t), _num(f)) for t, f in (d.get("convergence") or [])],
         )
 
 
@@ -294,7 +343,11 @@ class Results:
     shift_y: float = 0.0
     status_lines: list[StatusLine] = field(default_factory=list)
     trace_messages: list[str] = field(default_factory=list)
-    warnings: list[str] = field(default_factory=list)
+    warnings: list[ResultWarning] = field(default_factory=list)
+    # "completed", "completed with warnings", "incomplete" or "aborted" (as the host's exit
+    # status and batch say); why a completed run's result is incomplete.
+    verdict: str = ""
+    incomplete_reasons: list[str] = field(default_factory=list)
     files: RunFiles = field(default_factory=RunFiles)
     host_svg: Optional[str] = None  # the host's own picture and HTML page, when asked for
     host_html: Optional[str] = None
@@ -342,7 +395,9 @@ class Results:
             status_lines=[StatusLine(int(s.get("number", 0)), s.get("text", ""),
                                      int(s.get("count", 0))) for s in d.get("status_lines", [])],
             trace_messages=[m.get("text", "") for m in d.get("trace_messages", [])],
-            warnings=[str(w) for w in d.get("warnings", [])],
+            warnings=[ResultWarning.parse(w) for w in d.get("warnings", [])],
+            verdict=str(d.get("verdict", d.get("outcome", ""))),
+            incomplete_reasons=[str(r) for r in d.get("incomplete_reasons", [])],
             files=RunFiles(**{k: str(files.get(k, "")) for k in ("input", "report", "plot",
                                                                   "trace", "status")}),
             document=d,
@@ -357,6 +412,22 @@ class Results:
     @property
     def aborted(self) -> bool:
         return self.outcome == ABORTED
+
+    @property
+    def incomplete(self) -> bool:
+        """The run completed, but its result is incomplete (see `incomplete_reasons`)."""
+        return self.verdict == INCOMPLETE
+
+    @property
+    def search(self) -> Optional[SearchOutcome]:
+        """The outcome of the search the summary speaks of (or the last search)."""
+        head = self.headline
+        if head is not None and head.search is not None:
+            return head.search
+        for analysis in reversed(self.analyses):
+            if analysis.search is not None:
+                return analysis.search
+        return None
 
     @property
     def not_available(self) -> Optional[str]:
