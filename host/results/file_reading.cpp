@@ -7,8 +7,8 @@ namespace scarpex_host {
 
 namespace fs = std::filesystem;
 
-FileText read_regular_file(const fs::path& path, std::uintmax_t cap) {
-  FileText result;
+FileStream open_regular_file(const fs::path& path) {
+  FileStream result;
   const std::string name = path.string();
   std::error_code error;
   fs::file_status status = fs::status(path, error);
@@ -20,11 +20,24 @@ FileText read_regular_file(const fs::path& path, std::uintmax_t cap) {
     result.problem = name + " is not a regular file";
     return result;
   }
-  std::ifstream file(path, std::ios::binary);
-  if (!file) {
+  auto file = std::make_unique<std::ifstream>(path, std::ios::binary);
+  if (!*file) {
     result.problem = name + " cannot be read";
     return result;
   }
+  result.stream = std::move(file);
+  return result;
+}
+
+FileText read_regular_file(const fs::path& path, std::uintmax_t cap) {
+  FileText result;
+  FileStream opened = open_regular_file(path);
+  if (!opened.stream) {
+    result.problem = opened.problem;
+    return result;
+  }
+  const std::string name = path.string();
+  std::ifstream& file = *opened.stream;
   std::string text;
   constexpr std::size_t kChunk = 1 << 16;
   char buffer[kChunk];

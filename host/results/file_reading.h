@@ -5,6 +5,8 @@
 
 #include <cstdint>
 #include <filesystem>
+#include <fstream>
+#include <memory>
 #include <optional>
 #include <string>
 
@@ -19,6 +21,14 @@ struct FileText {
 };
 
 FileText read_regular_file(const std::filesystem::path& path, std::uintmax_t cap);
+
+// A regular file opened for reading as a stream, of any size; none with `problem` saying why.
+struct FileStream {
+  std::unique_ptr<std::ifstream> stream;
+  std::string problem;
+};
+
+FileStream open_regular_file(const std::filesystem::path& path);
 
 // `name` made absolute and normal ("/runs/a/../b" as "/runs/b"), or as given when the current
 // folder cannot be told: how the host names the files of a run.

@@ -3,7 +3,9 @@
 #include <cmath>
 #include <optional>
 
+#include "results/search_outcome.h"
 #include "results/text_fields.h"
+#include "results/trial_sample.h"
 
 namespace scarpex_host {
 
@@ -27,26 +29,31 @@ const std::vector<int> kLotRow = {4, 11, 11, 11, 11};
 class PlotReader {
  public:
   PlotReader(const std::string& file, std::string_view text) : in_(file, text) {}
+  PlotReader(const std::string& file, std::istream& in) : in_(file, in) {}
 
   PlotData read() {
     if (in_.at_end()) in_.fail("the plot file is empty");
     // A run that ends while reading the header of its input writes END alone.
     if (trim(in_.peek()) == "END") {
       data_.ended = true;
+      data_.lines = in_.line_number();
       return std::move(data_);
     }
     read_header();
     while (!in_.at_end()) {
       std::string_view line = in_.next("a record");
-      std::string_view tag = trim(line);
+      // The line goes when the record's own lines are read: its tag is kept apart.
+      std::string tag(trim(line));
       if (tag.empty()) continue;
       if (tag == "END") {
         data_.ended = true;
         break;
       }
       dispatch(tag, line);
-      previous_tag_ = std::string(tag);
+      previous_tag_ = std::move(tag);
     }
+    close_trials();
+    data_.lines = in_.line_number();
     return std::move(data_);
   }
 
@@ -96,6 +103,7 @@ class PlotReader {
       scratch_ = Drawing{};
       return;
     }
+    close_trials();
     Analysis analysis;
     analysis.kind = AnalysisKind::kSearch;  // until an SRF record says otherwise
     if (pending_thrust_) analysis.line_of_thrust = std::move(pending_thrust_);
@@ -197,8 +205,25 @@ class PlotReader {
     t.circle = {r[1], r[2], r[3]};
     t.theta = r[4];
     t.points = points(static_cast<int>(counts[0]), kPoint15, "a point of the trial surface");
-    a.trials.push_back(std::move(t));
+    sampled_analysis_ = data_.analyses.size() - 1;
+    convergence_.add(t);
+    sample_.add(std::move(t));
     drawing_ = nullptr;
+  }
+
+  // The trials of the search read so far go into its analysis: all or a sample, with the
+  // series of the lowest factor found so far.
+  void close_trials() {
+    if (!sampled_analysis_) return;
+    Analysis& a = data_.analyses[*sampled_analysis_];
+    a.trial_records = sample_.records();
+    a.trials_sampled = sample_.sampled();
+    a.trials = sample_.take();
+    a.convergence = convergence_.series();
+    a.best_trial = convergence_.best_trial();
+    sample_ = TrialSample();
+    convergence_ = ConvergenceTracker();
+    sampled_analysis_.reset();
   }
 
   void read_critical_list() {
@@ -292,6 +317,9 @@ class PlotReader {
 
   LineCursor in_;
   PlotData data_;
+  TrialSample sample_;
+  ConvergenceTracker convergence_;
+  std::optional<std::size_t> sampled_analysis_;  // the analysis whose trials are being read
   Drawing* drawing_ = nullptr;
   Drawing scratch_;
   std::string previous_tag_;
@@ -302,6 +330,10 @@ class PlotReader {
 
 PlotData read_plot_file(const std::string& file, std::string_view text) {
   return PlotReader(file, text).read();
+}
+
+PlotData read_plot_file(const std::string& file, std::istream& in) {
+  return PlotReader(file, in).read();
 }
 
 }  // namespace scarpex_host

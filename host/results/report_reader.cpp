@@ -59,8 +59,7 @@ void count_text(std::vector<CountedText>& list, std::string text, int number) {
 
 class ReportReader {
  public:
-  ReportData read(const std::string& file, std::string_view text) {
-    LineCursor in(file, text);
+  ReportData read(LineCursor& in) {
     while (!in.at_end()) {
       std::string_view raw = in.next("a line");
       std::string_view line = trim(raw);
@@ -256,12 +255,19 @@ std::optional<ErrorLine> error_line_of(std::string_view line) {
 }
 
 ReportData read_report_file(const std::string& file, std::string_view text) {
-  return ReportReader().read(file, text);
+  LineCursor in(file, text);
+  return ReportReader().read(in);
 }
 
-TraceData read_trace_file(const std::string& file, std::string_view text) {
-  TraceData data;
+ReportData read_report_file(const std::string& file, std::istream& text) {
   LineCursor in(file, text);
+  return ReportReader().read(in);
+}
+
+namespace {
+
+TraceData read_trace(LineCursor& in) {
+  TraceData data;
   while (!in.at_end()) {
     std::string_view line = trim(in.next("a line"));
     if (line.empty() || line.starts_with("iter=") || line.starts_with("spencer iter") ||
@@ -281,10 +287,9 @@ TraceData read_trace_file(const std::string& file, std::string_view text) {
   return data;
 }
 
-StatusData read_status_file(const std::string& file, std::string_view text) {
+StatusData read_status(LineCursor& in) {
   constexpr int kFirstTrial = 1;
   StatusData data;
-  LineCursor in(file, text);
   CountedText segment_outcome;  // number 0: none yet
   auto close_segment = [&] {
     if (segment_outcome.number != 0) data.outcomes.push_back(segment_outcome);
@@ -313,6 +318,28 @@ StatusData read_status_file(const std::string& file, std::string_view text) {
   }
   close_segment();
   return data;
+}
+
+}  // namespace
+
+TraceData read_trace_file(const std::string& file, std::string_view text) {
+  LineCursor in(file, text);
+  return read_trace(in);
+}
+
+TraceData read_trace_file(const std::string& file, std::istream& text) {
+  LineCursor in(file, text);
+  return read_trace(in);
+}
+
+StatusData read_status_file(const std::string& file, std::string_view text) {
+  LineCursor in(file, text);
+  return read_status(in);
+}
+
+StatusData read_status_file(const std::string& file, std::istream& text) {
+  LineCursor in(file, text);
+  return read_status(in);
 }
 
 }  // namespace scarpex_host

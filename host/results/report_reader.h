@@ -3,6 +3,7 @@
 // lines and trace messages.
 #pragma once
 
+#include <istream>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -36,6 +37,7 @@ struct ReportData {
 };
 
 ReportData read_report_file(const std::string& file, std::string_view text);
+ReportData read_report_file(const std::string& file, std::istream& text);
 
 struct TraceData {
   bool aborted = false;
@@ -44,6 +46,7 @@ struct TraceData {
 };
 
 TraceData read_trace_file(const std::string& file, std::string_view text);
+TraceData read_trace_file(const std::string& file, std::istream& text);
 
 // The trials of one analysis in the status file, from its " ntrial =     1" line on: per trial,
 // the last outcome of its analysis (1 converged, 2 not converged, 3 negative), 4 when its
@@ -59,6 +62,7 @@ struct StatusData {
 };
 
 StatusData read_status_file(const std::string& file, std::string_view text);
+StatusData read_status_file(const std::string& file, std::istream& text);
 
 // "****  ERROR - PF02  ****     Boundary  4" -> code and detail; nothing for other lines.
 std::optional<ErrorLine> error_line_of(std::string_view line);

@@ -130,7 +130,7 @@ struct Analysis {
   AnalysisKind kind = AnalysisKind::kSpecified;
   Drawing drawing;
   std::optional<ResultSurface> surface;  // specified surface
-  std::vector<TrialSurface> trials;      // search trials
+  std::vector<TrialSurface> trials;      // search trials, or a sample of them
   std::vector<ResultSurface> critical;   // search: most critical first
   bool critical_listed = false;          // the search reached its final list
   std::optional<SliceDetail> slices;
@@ -146,6 +146,9 @@ struct Analysis {
   SearchSetup setup;
   std::optional<SearchOutcome> search;
   std::vector<ConvergencePoint> convergence;
+  int trial_records = 0;        // SFS records read; `trials` holds them all or a sample
+  bool trials_sampled = false;  // `trials` is a sample (every k-th and the most critical)
+  std::optional<int> best_trial;  // the first converged trial with the lowest factor
 
   std::optional<double> factor_of_safety() const {
     if (surface) return surface->factor_of_safety;

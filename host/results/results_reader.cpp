@@ -14,19 +14,21 @@ namespace scarpex_host {
 
 namespace {
 
-std::optional<std::string> read_or_warn(const std::string& path, const char* what,
-                                        Results& results) {
+// The file opened as a stream (files of any size are read in bounded memory), or nothing with
+// a warning that says why it was skipped.
+std::unique_ptr<std::ifstream> open_or_warn(const std::string& path, const char* what,
+                                            Results& results) {
   if (path.empty()) {
     results.warnings.push_back(
         {warning_code::kFileSkipped, std::string("no ") + what + " file is named"});
-    return std::nullopt;
+    return nullptr;
   }
-  FileText file = read_regular_file(path, kResultsFileCap);
-  if (!file.text) {
+  FileStream file = open_regular_file(path);
+  if (!file.stream) {
     results.warnings.push_back({warning_code::kFileSkipped,
                                 std::string("skipped the ") + what + " file: " + file.problem});
   }
-  return file.text;
+  return std::move(file.stream);
 }
 
 void apply_report(Analysis& analysis, const ReportAnalysis& entry) {
@@ -147,30 +149,31 @@ const char* status_name(SolutionStatus status) {
 Results read_results(const RunFiles& files) {
   Results results;
   results.files = files;
-  FileText report_file = files.report.empty() ? FileText{std::nullopt, "no report file is named"}
-                                              : read_regular_file(files.report, kResultsFileCap);
-  if (!report_file.text) throw ResultsError(files.report, 0, "no report: " + report_file.problem);
-  ReportData report = read_report_file(files.report, *report_file.text);
+  FileStream report_file = files.report.empty() ? FileStream{nullptr, "no report file is named"}
+                                                : open_regular_file(files.report);
+  if (!report_file.stream)
+    throw ResultsError(files.report, 0, "no report: " + report_file.problem);
+  ReportData report = read_report_file(files.report, *report_file.stream);
   results.title = report.title;
   results.unit_system = report.unit_system;
   results.length_unit = report.length_unit;
   results.aborted = report.aborted;
   results.errors = report.errors;
 
-  if (auto plot_text = read_or_warn(files.plot, "plot", results)) {
-    PlotData plot = read_plot_file(files.plot, *plot_text);
+  if (auto plot_file = open_or_warn(files.plot, "plot", results)) {
+    PlotData plot = read_plot_file(files.plot, *plot_file);
     results.frame = plot.frame;
     results.analyses = std::move(plot.analyses);
     results.plot_read = true;
     // Every way a run ends writes END: a file without it was cut, or its run did not finish.
     if (!plot.ended) {
       throw ResultsError(
-          files.plot, static_cast<int>(std::count(plot_text->begin(), plot_text->end(), '\n')),
+          files.plot, plot.lines,
           "the file ends without its END record: it was cut, or its run did not finish");
     }
   }
-  if (auto trace_text = read_or_warn(files.trace, "trace", results)) {
-    TraceData trace = read_trace_file(files.trace, *trace_text);
+  if (auto trace_file = open_or_warn(files.trace, "trace", results)) {
+    TraceData trace = read_trace_file(files.trace, *trace_file);
     results.aborted = results.aborted || trace.aborted;
     results.trace_messages = std::move(trace.messages);
     // Data-line errors are written to the trace file only; the others are in the report too.
@@ -182,8 +185,8 @@ Results read_results(const RunFiles& files) {
     }
   }
   StatusData status;
-  if (auto status_text = read_or_warn(files.status, "status", results)) {
-    status = read_status_file(files.status, *status_text);
+  if (auto status_file = open_or_warn(files.status, "status", results)) {
+    status = read_status_file(files.status, *status_file);
     results.status_lines = status.lines;
     results.last_status = status.last;
     for (const TrialCodes& run : status.runs)

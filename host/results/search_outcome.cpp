@@ -55,18 +55,6 @@ bool converged(const TrialSurface& t) {
   return t.solution_status == 1 && std::isfinite(t.factor_of_safety);
 }
 
-// The first converged trial whose factor is the lowest (the list keeps the earlier of equals).
-std::optional<int> first_trial_at_lowest(const std::vector<TrialSurface>& trials) {
-  std::optional<int> trial;
-  double lowest = 0;
-  for (const TrialSurface& t : trials) {
-    if (!converged(t) || (trial && !(t.factor_of_safety < lowest))) continue;
-    trial = t.trial;
-    lowest = t.factor_of_safety;
-  }
-  return trial;
-}
-
 bool is_search(const Analysis& a) {
   return a.kind == AnalysisKind::kSearch;
 }
@@ -90,27 +78,29 @@ SearchOutcome search_outcome(const Analysis& search, const TrialCodes& codes) {
   }
   o.ended_at_trial = trial_generation_ended(search.setup, o, codes);
   o.skipped_at_points = points_with_skipped_trials(search.setup, codes);
-  if (!search.critical.empty()) o.best_found_at_trial = first_trial_at_lowest(search.trials);
+  if (!search.critical.empty()) o.best_found_at_trial = search.best_trial;
   return o;
 }
 
-std::vector<ConvergencePoint> convergence_series(const std::vector<TrialSurface>& trials,
-                                                 std::size_t max_points) {
-  std::vector<ConvergencePoint> series;
-  int last_trial = 0;
-  for (const TrialSurface& t : trials) {
-    last_trial = std::max(last_trial, t.trial);
-    if (!converged(t)) continue;
-    if (series.empty() || t.factor_of_safety < series.back().lowest)
-      series.push_back({t.trial, t.factor_of_safety});
-  }
-  if (!series.empty() && series.back().trial != last_trial)
-    series.push_back({last_trial, series.back().lowest});
-  if (series.size() <= max_points || max_points < 2) return series;
+void ConvergenceTracker::add(const TrialSurface& trial) {
+  last_trial_ = std::max(last_trial_, trial.trial);
+  if (!converged(trial)) return;
+  if (falls_.empty() || trial.factor_of_safety < falls_.back().lowest)
+    falls_.push_back({trial.trial, trial.factor_of_safety});
+}
+
+std::optional<int> ConvergenceTracker::best_trial() const {
+  if (falls_.empty()) return std::nullopt;
+  return falls_.back().trial;
+}
+
+std::vector<ConvergencePoint> ConvergenceTracker::series(std::size_t max_points) const {
+  std::vector<ConvergencePoint> all = falls_;
+  if (!all.empty() && all.back().trial != last_trial_) all.push_back({last_trial_, all.back().lowest});
+  if (all.size() <= max_points || max_points < 2) return all;
   std::vector<ConvergencePoint> thinned;
-  const std::size_t last = series.size() - 1;
-  for (std::size_t k = 0; k < max_points; ++k)
-    thinned.push_back(series[k * last / (max_points - 1)]);
+  const std::size_t last = all.size() - 1;
+  for (std::size_t k = 0; k < max_points; ++k) thinned.push_back(all[k * last / (max_points - 1)]);
   return thinned;
 }
 
@@ -118,7 +108,6 @@ void fill_search_outcomes(std::vector<Analysis>& analyses, const std::vector<Tri
   std::size_t next = 0;
   for (Analysis& a : analyses) {
     if (!is_search(a)) continue;
-    a.convergence = convergence_series(a.trials);
     const bool one_trial = a.setup.requested == 1;
     while (next < runs.size() && runs[next].size() < 2 && !one_trial && next + 1 < runs.size())
       ++next;

@@ -23,9 +23,19 @@ void fill_search_outcomes(std::vector<Analysis>& analyses, const std::vector<Tri
 // The outcome of one search from the codes of its trials.
 SearchOutcome search_outcome(const Analysis& search, const TrialCodes& codes);
 
-// The lowest factor of safety of the converged trials so far: a point where it fell, and one
-// at the last analysed trial; thinned evenly to `max_points`.
-std::vector<ConvergencePoint> convergence_series(const std::vector<TrialSurface>& trials,
-                                                 std::size_t max_points = kConvergencePoints);
+// The lowest factor of safety of the converged trials so far, followed trial by trial as the
+// plot file is read: a point where it fell, and one at the last analysed trial.
+class ConvergenceTracker {
+ public:
+  void add(const TrialSurface& trial);
+  // The first trial that reached the lowest factor, if any converged.
+  std::optional<int> best_trial() const;
+  // The series, thinned evenly to `max_points`.
+  std::vector<ConvergencePoint> series(std::size_t max_points = kConvergencePoints) const;
+
+ private:
+  std::vector<ConvergencePoint> falls_;
+  int last_trial_ = 0;
+};
 
 }  // namespace scarpex_host

@@ -69,24 +69,46 @@ std::optional<int> parse_int(std::string_view text) {
   return value;
 }
 
-LineCursor::LineCursor(std::string file, std::string_view text) : file_(std::move(file)) {
-  std::size_t pos = 0;
-  while (pos < text.size()) {
-    std::size_t end = text.find('\n', pos);
-    if (end == std::string_view::npos) end = text.size();
-    std::string_view line = text.substr(pos, end - pos);
-    if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
-    lines_.push_back(line);
-    pos = end + 1;
+namespace {
+
+// A read-only stream buffer over characters held elsewhere.
+class ViewBuffer : public std::streambuf {
+ public:
+  explicit ViewBuffer(std::string_view text) {
+    char* begin = const_cast<char*>(text.data());  // only ever read
+    setg(begin, begin, begin + text.size());
   }
+};
+
+}  // namespace
+
+LineCursor::LineCursor(std::string file, std::istream& in) : file_(std::move(file)), in_(&in) {
+  read_ahead();
+}
+
+LineCursor::LineCursor(std::string file, std::string_view text)
+    : file_(std::move(file)),
+      view_buffer_(std::make_unique<ViewBuffer>(text)),
+      view_stream_(std::make_unique<std::istream>(view_buffer_.get())),
+      in_(view_stream_.get()) {
+  read_ahead();
+}
+
+void LineCursor::read_ahead() {
+  has_ahead_ = static_cast<bool>(std::getline(*in_, ahead_));
+  if (has_ahead_ && !ahead_.empty() && ahead_.back() == '\r') ahead_.pop_back();
+  // A failing disk must not pass for the end of the file.
+  if (!has_ahead_ && in_->bad()) throw ResultsError(file_, line_, "the file cannot be read on");
 }
 
 std::string_view LineCursor::next(const char* what) {
   if (at_end()) {
-    throw ResultsError(file_, static_cast<int>(lines_.size()),
-                       std::string("the file ends early: ") + what + " expected");
+    throw ResultsError(file_, line_, std::string("the file ends early: ") + what + " expected");
   }
-  return lines_[next_++];
+  current_.swap(ahead_);
+  ++line_;
+  read_ahead();
+  return current_;
 }
 
 void LineCursor::fail(const std::string& message) const {

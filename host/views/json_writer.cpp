@@ -1,5 +1,6 @@
 #include "views/json_writer.h"
 
+#include <algorithm>
 #include <cmath>
 #include <nlohmann/json.hpp>
 
@@ -160,8 +161,9 @@ json analysis(const Analysis& a, std::size_t index) {
           {"misleading", a.misleading},
           {"drawing", drawing(a.drawing)},
           {"surface", a.surface ? result_surface(*a.surface) : json(nullptr)},
-          {"trial_count", a.trials.size()},
+          {"trial_count", std::max<std::size_t>(a.trials.size(), a.trial_records)},
           {"trials", trials(a.trials)},
+          {"trials_sampled", a.trials_sampled},
           {"critical_listed", a.critical_listed},
           {"critical", critical},
           {"search", search ? search_outcome(a.search) : json(nullptr)},

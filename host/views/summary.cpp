@@ -12,7 +12,7 @@ namespace {
 // are not 0.
 std::string trial_counts(const Results& results, const Analysis& search) {
   if (!search.search) {
-    return std::to_string(results.trial_count) + " (" + std::to_string(search.trials.size()) +
+    return std::to_string(results.trial_count) + " (" + std::to_string(search.trial_records) +
            " analysed)";
   }
   const SearchOutcome& o = *search.search;
