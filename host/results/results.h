@@ -118,10 +118,15 @@ struct Analysis {
 };
 
 struct ErrorLine {
-  std::string code;    // four characters, such as "PF02"
+  std::string code;    // such as "PF02": four characters from the engine, longer for the host's
   std::string detail;  // what follows the code on its line, trimmed
   std::string file;    // "report" or "trace"
   int line = 0;
+  // The line of the input file the engine was reading, for the errors that concern one: its
+  // number (from 1) when the host found it in the input file, and its text (as the engine
+  // copied it when the input file does not hold it).
+  std::optional<int> input_line;
+  std::optional<std::string> input_text;
 };
 
 struct CountedText {

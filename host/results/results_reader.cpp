@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "results/file_reading.h"
+#include "results/input_lines.h"
 #include "results/plot_reader.h"
 #include "results/report_reader.h"
 #include "results/text_fields.h"
@@ -90,6 +91,31 @@ void pair_with_report(Results& results, const ReportData& report, const StatusDa
   }
 }
 
+// The engine writes the header's and the data-line reader's errors to the report and then to
+// the trace file: a trace error adds to the list only when no report line of the same code and
+// detail is left to pair it with (the report may have been cut short).
+void add_trace_errors(std::vector<ErrorLine>& errors, std::vector<ErrorLine> trace_errors) {
+  const std::size_t report_count = errors.size();
+  std::vector<bool> paired(report_count, false);
+  for (ErrorLine& error : trace_errors) {
+    bool in_report = false;
+    for (std::size_t i = 0; i < report_count && !in_report; ++i) {
+      in_report = !paired[i] && errors[i].code == error.code && errors[i].detail == error.detail;
+      if (in_report) paired[i] = true;
+    }
+    if (!in_report) errors.push_back(std::move(error));
+  }
+}
+
+// Names the input file's line of the errors that concern one. The results stand without it:
+// an input file that cannot be read leaves the errors as the engine's files tell them.
+void locate_in_input(Results& results) {
+  if (std::none_of(results.errors.begin(), results.errors.end(), concerns_input_line)) return;
+  if (results.files.input.empty()) return;
+  FileText input = read_regular_file(results.files.input, kResultsFileCap);
+  if (input.text) locate_input_lines(results.errors, *input.text);
+}
+
 }  // namespace
 
 const char* outcome_name(Outcome outcome) {
@@ -145,13 +171,7 @@ Results read_results(const RunFiles& files) {
     TraceData trace = read_trace_file(files.trace, *trace_text);
     results.aborted = results.aborted || trace.aborted;
     results.trace_messages = std::move(trace.messages);
-    // Data-line errors are written to the trace file only; the others are in the report too.
-    for (ErrorLine& error : trace.errors) {
-      bool in_report = false;
-      for (const ErrorLine& known : results.errors)
-        in_report = in_report || known.code == error.code;
-      if (!in_report) results.errors.push_back(std::move(error));
-    }
+    add_trace_errors(results.errors, std::move(trace.errors));
   }
   StatusData status;
   if (auto status_text = read_or_warn(files.status, "status", results)) {
@@ -161,6 +181,7 @@ Results read_results(const RunFiles& files) {
     results.trial_count = status.highest_trial;
   }
   pair_with_report(results, report, status);
+  locate_in_input(results);
   return results;
 }
 
