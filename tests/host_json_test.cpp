@@ -98,12 +98,15 @@ GoldenPlot parse_plot(const std::string& text) {
   return plot;
 }
 
+// The codes of the report's error lines, and the host's code for an illegal command banner.
 std::vector<std::string> report_error_codes(const std::string& report) {
   std::vector<std::string> codes;
   const std::string marker = "****  ERROR - ";
-  for (std::size_t at = report.find(marker); at != std::string::npos;
-       at = report.find(marker, at + 1)) {
-    codes.push_back(report.substr(at + marker.size(), 4));
+  std::istringstream lines(report);
+  for (std::string line; std::getline(lines, line);) {
+    std::size_t at = line.find(marker);
+    if (at != std::string::npos) codes.push_back(line.substr(at + marker.size(), 4));
+    if (line.find("- Illegal Command  ***") != std::string::npos) codes.push_back("HOST01");
   }
   return codes;
 }
@@ -152,6 +155,8 @@ TEST_P(GoldenJson, HoldsWhatTheFilesHold) {
     if (e["file"] == "report") codes.push_back(e["code"]);
   }
   EXPECT_EQ(codes, report_error_codes(report));
+  EXPECT_EQ(codes.size(), doc["errors"].size())
+      << "the trace's copy of a report error listed as well";
 
   std::vector<json> specified, with_slices;
   std::size_t boundaries_seen = 0;

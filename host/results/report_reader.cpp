@@ -2,13 +2,13 @@
 
 #include <algorithm>
 
+#include "results/error_line_reader.h"
 #include "results/text_fields.h"
 
 namespace scarpex_host {
 
 namespace {
 
-constexpr std::string_view kErrorStart = "****  ERROR - ";
 constexpr std::string_view kAbortBanner = "EXECUTION OF SCARPEX ABORTED";
 constexpr std::string_view kTitleCaption = "PROBLEM DESCRIPTION";
 constexpr std::size_t kTitleColumn = 32;  // the title's two 40-character halves start here
@@ -64,11 +64,8 @@ class ReportReader {
       std::string_view raw = in.next("a line");
       std::string_view line = trim(raw);
       if (line.empty()) continue;
-      if (auto error = error_line_of(line)) {
-        error->file = "report";
-        error->line = in.line_number();
-        data_.errors.push_back(*error);
-      } else if (line.find(kAbortBanner) != std::string_view::npos) {
+      if (errors_.take(in, raw)) continue;
+      if (line.find(kAbortBanner) != std::string_view::npos) {
         data_.aborted = true;
       } else if (line.starts_with(kTitleCaption) && data_.title.empty()) {
         read_title(raw, in.peek());
@@ -80,6 +77,7 @@ class ReportReader {
         read_analysis_line(line);
       }
     }
+    data_.errors = std::move(errors_.errors());
     return std::move(data_);
   }
 
@@ -238,21 +236,10 @@ class ReportReader {
   ReportData data_;
   std::optional<std::array<double, 2>>* range_ = nullptr;  // a range whose end line is next
   std::optional<double> range_start_;
+  ErrorLineCollector errors_{"report"};
 };
 
 }  // namespace
-
-std::optional<ErrorLine> error_line_of(std::string_view line) {
-  line = trim(line);
-  if (!line.starts_with(kErrorStart)) return std::nullopt;
-  std::string_view rest = line.substr(kErrorStart.size());
-  std::size_t close = rest.find("****");
-  if (close == std::string_view::npos) return std::nullopt;
-  ErrorLine error;
-  error.code = std::string(trim(rest.substr(0, close)));
-  error.detail = std::string(trim(rest.substr(close + 4)));
-  return error;
-}
 
 ReportData read_report_file(const std::string& file, std::string_view text) {
   LineCursor in(file, text);
@@ -268,22 +255,22 @@ namespace {
 
 TraceData read_trace(LineCursor& in) {
   TraceData data;
+  ErrorLineCollector errors("trace");
   while (!in.at_end()) {
-    std::string_view line = trim(in.next("a line"));
+    std::string_view raw = in.next("a line");
+    std::string_view line = trim(raw);
     if (line.empty() || line.starts_with("iter=") || line.starts_with("spencer iter") ||
         line.starts_with("ntrial =") || line.find_first_not_of('*') == std::string_view::npos) {
       continue;
     }
-    if (auto error = error_line_of(line)) {
-      error->file = "trace";
-      error->line = in.line_number();
-      data.errors.push_back(*error);
-    } else if (line.find(kAbortBanner) != std::string_view::npos) {
+    if (errors.take(in, raw)) continue;
+    if (line.find(kAbortBanner) != std::string_view::npos) {
       data.aborted = true;
     } else {
       count_text(data.messages, std::string(line), 0);
     }
   }
+  data.errors = std::move(errors.errors());
   return data;
 }
 

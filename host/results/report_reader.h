@@ -64,7 +64,4 @@ struct StatusData {
 StatusData read_status_file(const std::string& file, std::string_view text);
 StatusData read_status_file(const std::string& file, std::istream& text);
 
-// "****  ERROR - PF02  ****     Boundary  4" -> code and detail; nothing for other lines.
-std::optional<ErrorLine> error_line_of(std::string_view line);
-
 }  // namespace scarpex_host

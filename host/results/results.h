@@ -146,8 +146,8 @@ struct Analysis {
   SearchSetup setup;
   std::optional<SearchOutcome> search;
   std::vector<ConvergencePoint> convergence;
-  int trial_records = 0;        // SFS records read; `trials` holds them all or a sample
-  bool trials_sampled = false;  // `trials` is a sample (every k-th and the most critical)
+  int trial_records = 0;          // SFS records read; `trials` holds them all or a sample
+  bool trials_sampled = false;    // `trials` is a sample (every k-th and the most critical)
   std::optional<int> best_trial;  // the first converged trial with the lowest factor
 
   std::optional<double> factor_of_safety() const {
@@ -158,10 +158,15 @@ struct Analysis {
 };
 
 struct ErrorLine {
-  std::string code;    // four characters, such as "PF02"
+  std::string code;    // such as "PF02": four characters from the engine, longer for the host's
   std::string detail;  // what follows the code on its line, trimmed
   std::string file;    // "report" or "trace"
   int line = 0;
+  // The line of the input file the engine was reading, for the errors that concern one: its
+  // number (from 1) when the host found it in the input file, and its text (as the engine
+  // copied it when the input file does not hold it).
+  std::optional<int> input_line;
+  std::optional<std::string> input_text;
 };
 
 struct CountedText {

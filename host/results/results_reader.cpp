@@ -5,6 +5,7 @@
 #include "results/assessment.h"
 #include "results/file_reading.h"
 #include "results/input_commands.h"
+#include "results/input_lines.h"
 #include "results/plot_reader.h"
 #include "results/report_reader.h"
 #include "results/search_outcome.h"
@@ -114,6 +115,31 @@ void pair_with_report(Results& results, const ReportData& report, const StatusDa
   }
 }
 
+// The engine writes the header's and the data-line reader's errors to the report and then to
+// the trace file: a trace error adds to the list only when no report line of the same code and
+// detail is left to pair it with (the report may have been cut short).
+void add_trace_errors(std::vector<ErrorLine>& errors, std::vector<ErrorLine> trace_errors) {
+  const std::size_t report_count = errors.size();
+  std::vector<bool> paired(report_count, false);
+  for (ErrorLine& error : trace_errors) {
+    bool in_report = false;
+    for (std::size_t i = 0; i < report_count && !in_report; ++i) {
+      in_report = !paired[i] && errors[i].code == error.code && errors[i].detail == error.detail;
+      if (in_report) paired[i] = true;
+    }
+    if (!in_report) errors.push_back(std::move(error));
+  }
+}
+
+// Names the input file's line of the errors that concern one. The results stand without it:
+// an input file that cannot be read leaves the errors as the engine's files tell them.
+void locate_in_input(Results& results) {
+  if (std::none_of(results.errors.begin(), results.errors.end(), concerns_input_line)) return;
+  if (results.files.input.empty()) return;
+  FileText input = read_regular_file(results.files.input, kResultsFileCap);
+  if (input.text) locate_input_lines(results.errors, *input.text);
+}
+
 }  // namespace
 
 const char* outcome_name(Outcome outcome) {
@@ -151,8 +177,7 @@ Results read_results(const RunFiles& files) {
   results.files = files;
   FileStream report_file = files.report.empty() ? FileStream{nullptr, "no report file is named"}
                                                 : open_regular_file(files.report);
-  if (!report_file.stream)
-    throw ResultsError(files.report, 0, "no report: " + report_file.problem);
+  if (!report_file.stream) throw ResultsError(files.report, 0, "no report: " + report_file.problem);
   ReportData report = read_report_file(files.report, *report_file.stream);
   results.title = report.title;
   results.unit_system = report.unit_system;
@@ -176,13 +201,7 @@ Results read_results(const RunFiles& files) {
     TraceData trace = read_trace_file(files.trace, *trace_file);
     results.aborted = results.aborted || trace.aborted;
     results.trace_messages = std::move(trace.messages);
-    // Data-line errors are written to the trace file only; the others are in the report too.
-    for (ErrorLine& error : trace.errors) {
-      bool in_report = false;
-      for (const ErrorLine& known : results.errors)
-        in_report = in_report || known.code == error.code;
-      if (!in_report) results.errors.push_back(std::move(error));
-    }
+    add_trace_errors(results.errors, std::move(trace.errors));
   }
   StatusData status;
   if (auto status_file = open_or_warn(files.status, "status", results)) {
@@ -196,6 +215,7 @@ Results read_results(const RunFiles& files) {
   pair_with_report(results, report, status);
   name_search_base_methods(results);
   fill_search_outcomes(results.analyses, status.runs);
+  locate_in_input(results);
   assess_results(results);
   return results;
 }

@@ -96,7 +96,8 @@ std::optional<int> ConvergenceTracker::best_trial() const {
 
 std::vector<ConvergencePoint> ConvergenceTracker::series(std::size_t max_points) const {
   std::vector<ConvergencePoint> all = falls_;
-  if (!all.empty() && all.back().trial != last_trial_) all.push_back({last_trial_, all.back().lowest});
+  if (!all.empty() && all.back().trial != last_trial_)
+    all.push_back({last_trial_, all.back().lowest});
   if (all.size() <= max_points || max_points < 2) return all;
   std::vector<ConvergencePoint> thinned;
   const std::size_t last = all.size() - 1;

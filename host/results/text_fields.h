@@ -36,7 +36,9 @@ class LineCursor {
   // The next line, valid until the next call; a file that ends here is truncated and `what`
   // says what was expected.
   std::string_view next(const char* what);
-  std::string_view peek() const { return has_ahead_ ? std::string_view(ahead_) : std::string_view(); }
+  std::string_view peek() const {
+    return has_ahead_ ? std::string_view(ahead_) : std::string_view();
+  }
   int line_number() const { return line_; }  // of the line last read
   const std::string& file() const { return file_; }
   [[noreturn]] void fail(const std::string& message) const;

@@ -30,7 +30,7 @@ class TrialSample {
 
   std::size_t budget_;
   std::vector<TrialSurface> kept_;
-  std::vector<int> order_;  // the position among all records of each kept trial
+  std::vector<int> order_;              // the position among all records of each kept trial
   std::vector<TrialSurface> critical_;  // a max-heap by factor of safety: the lowest ones
   std::size_t points_ = 0;
   int stride_ = 1;

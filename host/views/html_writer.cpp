@@ -4,6 +4,7 @@
 #include <cmath>
 
 #include "views/convergence_svg.h"
+#include "views/error_text.h"
 #include "views/number_text.h"
 #include "views/svg_writer.h"
 
@@ -28,6 +29,7 @@ td.text, th.text { text-align: left; }
 .warnings code { color: #6b4a00; font-size: 12px; }
 .outcome-incomplete { color: #b2182b; font-weight: bold; }
 .outcome-completed-with-warnings { color: #8a5a00; font-weight: bold; }
+table.errors code { white-space: pre; }
 )";
 
 // A CSS class name for a verdict: "completed with warnings" -> "completed-with-warnings".
@@ -38,6 +40,13 @@ std::string class_of(std::string text) {
 
 std::string cell(const std::string& text, bool is_text = false) {
   return std::string(is_text ? "<td class=\"text\">" : "<td>") + xml_escape(text) + "</td>";
+}
+
+// The input line's number and its text as written, blanks kept.
+std::string input_line_cell(const ErrorLine& e) {
+  std::string number = e.input_line ? std::to_string(*e.input_line) + " " : "";
+  std::string text = e.input_text ? "<code>" + xml_escape(*e.input_text) + "</code>" : "";
+  return "<td class=\"text\">" + number + text + "</td>";
 }
 
 std::string header_row(std::initializer_list<const char*> names) {
@@ -258,10 +267,12 @@ class HtmlBuilder {
       out_ += "<p>The report holds no error line.</p>\n</section>\n";
       return;
     }
-    out_ += "<table class=\"errors\">\n" + header_row({"Code", "Detail", "File", "Line"});
+    out_ += "<table class=\"errors\">\n" +
+            header_row({"Code", "Meaning", "Detail", "Input line", "File", "Line"});
     for (const ErrorLine& e : r_.errors) {
-      out_ += "<tr class=\"error\">" + cell(e.code, true) + cell(e.detail, true) +
-              cell(e.file, true) + cell(std::to_string(e.line)) + "</tr>\n";
+      out_ += "<tr class=\"error\">" + cell(e.code, true) +
+              cell(std::string(error_meaning(e.code)), true) + cell(e.detail, true) +
+              input_line_cell(e) + cell(e.file, true) + cell(std::to_string(e.line)) + "</tr>\n";
     }
     out_ += "</table>\n</section>\n";
   }

@@ -4,6 +4,8 @@
 #include <cmath>
 #include <nlohmann/json.hpp>
 
+#include "views/error_text.h"
+
 namespace scarpex_host {
 
 namespace {
@@ -193,7 +195,13 @@ std::string results_json(const Results& r, int indent) {
     warnings.push_back({{"code", w.code}, {"message", w.message}});
   json errors = json::array();
   for (const ErrorLine& e : r.errors) {
-    errors.push_back({{"code", e.code}, {"detail", e.detail}, {"file", e.file}, {"line", e.line}});
+    errors.push_back({{"code", e.code},
+                      {"detail", e.detail},
+                      {"file", e.file},
+                      {"line", e.line},
+                      {"message", error_message(e)},
+                      {"input_line", e.input_line ? json(*e.input_line) : json(nullptr)},
+                      {"input_text", e.input_text ? json(*e.input_text) : json(nullptr)}});
   }
   const Analysis* head = r.headline();
   json summary = {

@@ -2,6 +2,7 @@
 
 #include <iostream>
 
+#include "views/error_text.h"
 #include "views/number_text.h"
 
 namespace scarpex_host {
@@ -70,7 +71,7 @@ void print_summary(std::ostream& out, const Results& results) {
     out << "Last status: " << results.last_status.number << " " << results.last_status.text << "\n";
   }
   for (const ErrorLine& error : results.errors) {
-    out << "Error " << error.code << (error.detail.empty() ? "" : " " + error.detail) << "\n";
+    out << "Error " << error.code << ": " << error_message(error) << "\n";
   }
   for (const Warning& warning : results.warnings) out << "Warning: " << warning.message << "\n";
   print_verdict(out, results);

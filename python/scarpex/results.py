@@ -302,6 +302,9 @@ class ErrorLine:
     detail: str  # what follows the code on its line (an item number)
     file: str  # "report" or "trace"
     line: int
+    message: str = ""  # the error in words: the code's meaning, the detail, the input line
+    input_line: Optional[int] = None  # of the input file, at a data-line or command-word error
+    input_text: Optional[str] = None
 
 
 @dataclass
@@ -383,7 +386,8 @@ class Results:
             trial_count=int(summary.get("trials", 0)),
             error_codes=[str(c) for c in summary.get("error_codes", [])],
             errors=[ErrorLine(e.get("code", ""), e.get("detail", ""), e.get("file", ""),
-                              int(e.get("line", 0))) for e in d.get("errors", [])],
+                              int(e.get("line", 0)), e.get("message", ""), e.get("input_line"),
+                              e.get("input_text")) for e in d.get("errors", [])],
             analyses=[AnalysisResult.parse(a) for a in d.get("analyses", [])],
             title=str(d.get("title", "")),
             unit_system=units.get("system"),

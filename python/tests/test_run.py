@@ -46,6 +46,9 @@ def test_an_aborted_run_returns_its_outcome_and_error_codes(json_host):
 def test_text_that_the_engine_refuses_comes_back_aborted_not_as_an_exception(json_host):
     results = run((TEST_DATA / "run_fr06_real_without_point" / "input.dat").read_text())
     assert results.aborted and "FR06" in results.error_codes
+    fr06 = next(e for e in results.errors if e.code == "FR06")
+    assert (fr06.input_line, fr06.input_text) == (8, "20")
+    assert fr06.message.startswith("a real number is written without a decimal point")
 
 
 def test_a_missing_host_is_a_host_error(tmp_path):
