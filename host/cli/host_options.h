@@ -21,6 +21,10 @@ struct HostOptions {
   // What to make of the results.
   std::string svg_file, html_file, json_file;  // json_file "-": standard output
   bool no_run = false;                         // read the outputs of an earlier run
+  // Run the input mirrored about a vertical axis (a section drawn crest-left); the axis as
+  // given, empty for the default (the largest x of the input).
+  bool mirror = false;
+  std::string mirror_axis;
   bool show_help = false;
   bool show_version = false;
   // batch
