@@ -11,6 +11,7 @@ namespace scarpex_host {
 struct RunInput {
   std::filesystem::path path;
   std::string text;
+  std::string note;  // what the summary says of it
 };
 
 // A run as planned: everything in it was checked before the run starts.

@@ -1,7 +1,6 @@
 #include "run/mirror_commands.h"
 
 #include <algorithm>
-#include <functional>
 #include <map>
 #include <vector>
 
@@ -57,8 +56,9 @@ void check_range_count(DataLineReader& in, int count, int least, int most,
 
 Fields reals(DataLineReader& in, int count, const std::string& item) {
   Fields fields;
-  for (int i = 1; i <= count; ++i)
+  for (int i = 1; i <= count; ++i) {
     fields.emplace_back(in.real(item + " value " + std::to_string(i)));
+  }
   return fields;
 }
 
@@ -150,11 +150,11 @@ void mirror_profile(DataLineReader& in, DataLineWriter& out, MirrorPass& pass) {
 constexpr int kSoilRealItems = 6;
 constexpr int kDepthVariationItems = 8;
 
-void copy_soil_items(DataLineReader& in, DataLineWriter& out, Fields fields,
-                     const std::string& item) {
-  for (const DataField& f : reals(in, kSoilRealItems, item)) fields.push_back(f);
+// Items 1 to 7 of a soil type: six reals and the piezometric surface number.
+Fields soil_items(DataLineReader& in, const std::string& item) {
+  Fields fields = reals(in, kSoilRealItems, item);
   fields.emplace_back(in.integer(item + " piezometric surface"));
-  out.record(fields);
+  return fields;
 }
 
 void copy_soil(DataLineReader& in, DataLineWriter& out, MirrorPass& pass) {
@@ -166,8 +166,7 @@ void copy_soil(DataLineReader& in, DataLineWriter& out, MirrorPass& pass) {
     check_count(in, count, kMaxSoils, "soil types");
     for (int k = 1; k <= count; ++k) {
       std::string item = "soil type " + std::to_string(k);
-      Fields fields = reals(in, kSoilRealItems, item);
-      fields.emplace_back(in.integer(item + " piezometric surface"));
+      Fields fields = soil_items(in, item);
       int depth_switch = in.integer(item + " depth-variation switch");
       fields.emplace_back(depth_switch);
       out.record(fields);
@@ -182,7 +181,9 @@ void copy_soil(DataLineReader& in, DataLineWriter& out, MirrorPass& pass) {
     std::string item = "change " + std::to_string(c);
     int type = in.integer(item + " soil type");
     check_count(in, type, kMaxSoils, "as the soil type of " + item);
-    copy_soil_items(in, out, {type}, item);
+    Fields fields = {type};
+    for (const DataField& f : soil_items(in, item)) fields.push_back(f);
+    out.record(fields);
   }
 }
 
@@ -383,12 +384,10 @@ void mirror_trial_search(DataLineReader& in, DataLineWriter& out, MirrorPass& pa
   // range; the engine reports both back in the user's frame with their roles exchanged.
   out.record({term_right, term_left});
   out.record({init_right, init_left});
-  out.record(reals(in, 2, "minimum elevation and segment length"));
-  out.record(reals(in, 2, "initiation angles"));
+  out.record({in.real("minimum elevation"), in.real("segment length")});
+  out.record({in.real("upper initiation angle"), in.real("lower initiation angle")});
   pass.surface_waiting = false;
 }
-
-constexpr int kBoxValues = 5;  // x-left, y-left, x-right, y-right, height
 
 void mirror_block_search(DataLineReader& in, DataLineWriter& out, MirrorPass& pass) {
   int surfaces = in.integer("surface count");
@@ -411,35 +410,30 @@ void mirror_block_search(DataLineReader& in, DataLineWriter& out, MirrorPass& pa
 
 // ----------------------------------------------------------------------------- the rest
 
-void copy_reals(DataLineReader& in, DataLineWriter& out, int count, const std::string& item) {
-  out.record(reals(in, count, item));
+void copy_earthquake(DataLineReader& in, DataLineWriter& out, MirrorPass&) {
+  out.record({in.real("horizontal coefficient"), in.real("vertical coefficient"),
+              in.real("cavitation pressure")});
 }
 
-using CommandMirror = std::function<void(DataLineReader&, DataLineWriter&, MirrorPass&)>;
+void copy_spencer(DataLineReader& in, DataLineWriter& out, MirrorPass&) {
+  out.record({in.real("value")});
+}
+
+void read_nothing(DataLineReader&, DataLineWriter&, MirrorPass&) {}
+
+using CommandMirror = void (*)(DataLineReader&, DataLineWriter&, MirrorPass&);
 
 const std::map<std::string, CommandMirror>& command_mirrors() {
-  constexpr int kEarthquakeValues = 3;  // kh, kv, cavitation pressure
   static const std::map<std::string, CommandMirror> mirrors = {
-      {"PROFIL", mirror_profile},
-      {"SOIL  ", copy_soil},
-      {"WATER ", mirror_water},
-      {"LOADS ", mirror_loads},
-      {"TIES  ", mirror_ties},
-      {"EQUAKE", [](DataLineReader& in, DataLineWriter& out,
-                    MirrorPass&) { copy_reals(in, out, kEarthquakeValues, "earthquake"); }},
-      {"REINF ", mirror_reinforcement},
-      {"ANISO ", mirror_anisotropy},
-      {"LIMITS", mirror_limits},
-      {"SURFAC", mirror_surface},
-      {"SURBIS", mirror_surface},
-      {"SPENCR", [](DataLineReader& in, DataLineWriter& out,
-                    MirrorPass&) { copy_reals(in, out, 1, "Spencer value"); }},
-      {"EXECUT", [](DataLineReader&, DataLineWriter&, MirrorPass&) {}},
-      {"CIRCLE", mirror_trial_search},
-      {"CIRCL2", mirror_trial_search},
-      {"RANDOM", mirror_trial_search},
-      {"BLOCK ", mirror_block_search},
-      {"BLOCK2", mirror_block_search},
+      {"PROFIL", mirror_profile},       {"SOIL  ", copy_soil},
+      {"WATER ", mirror_water},         {"LOADS ", mirror_loads},
+      {"TIES  ", mirror_ties},          {"EQUAKE", copy_earthquake},
+      {"REINF ", mirror_reinforcement}, {"ANISO ", mirror_anisotropy},
+      {"LIMITS", mirror_limits},        {"SURFAC", mirror_surface},
+      {"SURBIS", mirror_surface},       {"SPENCR", copy_spencer},
+      {"EXECUT", read_nothing},         {"CIRCLE", mirror_trial_search},
+      {"CIRCL2", mirror_trial_search},  {"RANDOM", mirror_trial_search},
+      {"BLOCK ", mirror_block_search},  {"BLOCK2", mirror_block_search},
   };
   return mirrors;
 }

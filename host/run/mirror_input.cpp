@@ -194,7 +194,7 @@ std::string mirrored_input_name(const std::string& input_path) {
 
 std::optional<RunInput> mirrored_run_input(const fs::path& input, const fs::path& folder,
                                            const std::string& axis, std::string& problem) {
-  RunInput run_input{folder / mirrored_input_name(input.string()), ""};
+  RunInput run_input{folder / mirrored_input_name(input.string()), "", ""};
   std::error_code error;
   if (run_input.path == input || fs::equivalent(run_input.path, input, error)) {
     problem = "the mirrored input would replace " + input.string();
@@ -216,6 +216,7 @@ std::optional<RunInput> mirrored_run_input(const fs::path& input, const fs::path
     return std::nullopt;
   }
   run_input.text = mirrored->text;
+  run_input.note = "Mirrored about x = " + mirrored->axis + ": " + run_input.path.string();
   return run_input;
 }
 
