@@ -4,9 +4,13 @@
 #include <map>
 #include <vector>
 
+#include "run/mirror_fields.h"
+
 namespace scarpex_host {
 
 namespace {
+
+using namespace mirroring;
 
 // Table sizes of the engine: a count beyond one ends the engine's run while it reads the
 // command, so nothing after it could be mirrored as the engine would read it.
@@ -26,8 +30,6 @@ constexpr int kMaxLimits = 20;
 constexpr int kMaxSurfacePoints = 100;
 constexpr int kMaxBoxes = 10;
 
-// A count of 0 suppresses or reactivates the data of LOADS, TIES, WATER, ANISO and LIMITS.
-constexpr int kToggleCount = 0;
 constexpr int kStraightAngle = 180;  // degrees
 constexpr int kRightAngle = 90;      // degrees
 
@@ -35,84 +37,6 @@ constexpr int kRightAngle = 90;      // degrees
 const DecimalNumber& lowest_coordinate() {
   static const DecimalNumber lowest = -*DecimalNumber::parse_plain("0.001");
   return lowest;
-}
-
-using Fields = std::vector<DataField>;
-
-void check_count(DataLineReader& in, int count, int most, const std::string& what) {
-  if (count > most) {
-    in.fail(std::to_string(count) + " " + what + "; the engine takes at most " +
-            std::to_string(most) + " and stops there");
-  }
-}
-
-void check_range_count(DataLineReader& in, int count, int least, int most,
-                       const std::string& what) {
-  if (count < least || count > most) {
-    in.fail(what + " " + std::to_string(count) + "; the engine takes " + std::to_string(least) +
-            " to " + std::to_string(most) + " and stops otherwise");
-  }
-}
-
-Fields reals(DataLineReader& in, int count, const std::string& item) {
-  Fields fields;
-  for (int i = 1; i <= count; ++i) {
-    fields.emplace_back(in.real(item + " value " + std::to_string(i)));
-  }
-  return fields;
-}
-
-// An x-coordinate: read, then mirrored (with the line it stands on for a refusal).
-DecimalNumber read_x(DataLineReader& in, MirrorPass& pass, const std::string& item) {
-  DecimalNumber x = in.real(item);
-  return pass.x(x, in.line_number());
-}
-
-struct Point {
-  DecimalNumber x, y;
-};
-
-// The points of a polyline given left to right, mirrored and written in reverse order, so
-// that they run left to right again.
-std::vector<Point> read_points(DataLineReader& in, MirrorPass& pass, int count,
-                               const std::string& item) {
-  std::vector<Point> points;
-  for (int p = 1; p <= count; ++p) {
-    std::string name = item + " point " + std::to_string(p);
-    DecimalNumber x = read_x(in, pass, name + " x");
-    points.push_back({x, in.real(name + " y")});
-  }
-  return points;
-}
-
-void write_points_reversed(DataLineWriter& out, const std::vector<Point>& points) {
-  for (auto p = points.rbegin(); p != points.rend(); ++p) out.record({p->x, p->y});
-}
-
-// A straight piece given by its left and right end (a boundary, a limit).
-struct Segment {
-  Point left, right;
-};
-
-Segment read_segment(DataLineReader& in, MirrorPass& pass, const std::string& item) {
-  Segment s;
-  s.left.x = read_x(in, pass, item + " x-left");
-  s.left.y = in.real(item + " y-left");
-  s.right.x = read_x(in, pass, item + " x-right");
-  s.right.y = in.real(item + " y-right");
-  return s;
-}
-
-// Mirrored, the right end becomes the left one.
-Fields exchanged_ends(const Segment& s) {
-  return {s.right.x, s.right.y, s.left.x, s.left.y};
-}
-
-// A count of 0 (suppress or reactivate) is written as read; true when the command ends there.
-bool toggled(DataLineWriter& out, int count) {
-  if (count != kToggleCount) return false;
-  out.record({count});
-  return true;
 }
 
 // ----------------------------------------------------------------------------- PROFIL
@@ -127,10 +51,10 @@ void mirror_profile(DataLineReader& in, DataLineWriter& out, MirrorPass& pass) {
     in.fail(std::to_string(top) + " top boundaries of " + std::to_string(count) +
             ": there is no ground surface to mirror");
   }
-  std::vector<std::pair<Segment, int>> boundaries;
+  std::vector<std::pair<MirroredSegment, int>> boundaries;
   for (int i = 1; i <= count; ++i) {
     std::string item = "boundary " + std::to_string(i);
-    Segment s = read_segment(in, pass, item);
+    MirroredSegment s = read_segment(in, pass, item);
     boundaries.emplace_back(s, in.integer(item + " soil type"));
   }
   out.record(counts);
@@ -356,7 +280,7 @@ void mirror_limits(DataLineReader& in, DataLineWriter& out, MirrorPass& pass) {
   check_count(in, count, kMaxLimits, "limit boundaries");
   out.record({count, in.integer("upward count")});
   for (int i = 1; i <= count; ++i) {
-    Segment s = read_segment(in, pass, "boundary " + std::to_string(i));
+    MirroredSegment s = read_segment(in, pass, "boundary " + std::to_string(i));
     out.record(exchanged_ends(s));
   }
 }
@@ -398,7 +322,7 @@ void mirror_block_search(DataLineReader& in, DataLineWriter& out, MirrorPass& pa
   std::vector<Fields> rows;
   for (int i = 1; i <= boxes; ++i) {
     std::string item = "box " + std::to_string(i);
-    Segment s = read_segment(in, pass, item);
+    MirroredSegment s = read_segment(in, pass, item);
     Fields row = exchanged_ends(s);
     row.emplace_back(in.real(item + " height"));
     rows.push_back(row);
