@@ -61,6 +61,11 @@ void build(App& app, HostOptions& o) {
   m.add_flag("--strict", o.strict, "treat every warning as an incomplete result (exit status 3)");
   m.add_flag("--no-run", o.no_run,
              "do not run: read the outputs of an earlier run named by names.dat");
+  m.add_flag("--mirror", o.mirror,
+             "the slope is drawn crest-left: run it mirrored (INPUT.mirrored.dat in DIR) and "
+             "show it as drawn");
+  m.add_option("--mirror-axis", o.mirror_axis,
+               "mirror about x = A (implies --mirror; default: the largest x of the input)");
   m.add_option("--version-text", o.banner.version_text, "banner: version text (12 characters)");
   m.add_option("--id1", o.banner.identification_1, "banner: identification line 2");
   m.add_option("--id2", o.banner.identification_2, "banner: identification line 3");
@@ -106,6 +111,9 @@ std::optional<std::string> check(const HostOptions& o) {
   if (o.no_run && !o.output_dir.empty()) {
     return "--out does not apply to --no-run: the outputs are read where names.dat names them";
   }
+  if ((o.mirror || !o.mirror_axis.empty()) && (!o.names_file.empty() || o.no_run)) {
+    return "--mirror rewrites the input file of a run: it needs INPUT.dat and a run";
+  }
   return std::nullopt;
 }
 
@@ -124,6 +132,7 @@ std::optional<HostOptions> parse_options(const std::vector<std::string>& args, s
     return std::nullopt;
   }
   if (app.batch->parsed()) options.mode = HostMode::kBatch;
+  if (!options.mirror_axis.empty()) options.mirror = true;
   if (auto problem = check(options)) {
     error = *problem;
     return std::nullopt;

@@ -23,6 +23,10 @@ struct HostOptions {
   std::string convergence_svg_file;            // the lowest factor so far against the trial
   bool no_run = false;                         // read the outputs of an earlier run
   bool strict = false;                         // any warning makes the result incomplete
+  // Run the input mirrored about a vertical axis (a section drawn crest-left); the axis as
+  // given, empty for the default (the largest x of the input).
+  bool mirror = false;
+  std::string mirror_axis;
   bool show_help = false;
   bool show_version = false;
   // batch

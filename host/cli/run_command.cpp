@@ -51,6 +51,7 @@ int run_command(const HostOptions& options) {
   if (!results) return no_run(problem);
   // Standard output carries the JSON document alone when it is written there.
   std::ostream& say = plan->products.json_to_stdout() ? std::cerr : std::cout;
+  if (plan->engine && plan->engine->input) say << plan->engine->input->note << "\n";
   print_summary(say, *results);
   if (!write_products(plan->products, *results, say)) return kExitNoRun;
   return exit_status_of(*results, options.strict);

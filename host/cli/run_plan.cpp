@@ -5,6 +5,7 @@
 
 #include "results/file_reading.h"
 #include "run/engine_call.h"
+#include "run/mirror_input.h"
 #include "run/run_names.h"
 
 namespace scarpex_host {
@@ -37,8 +38,15 @@ std::optional<RunPlan> plan_input_run(const HostOptions& options, std::string& p
   RunPlan plan;
   plan.names_path = folder / kNamesFile;
   plan.engine = EngineRun{};
+  // A mirrored run reads its own input file; the outputs keep the name of the user's.
+  std::string run_input = input.string();
+  if (options.mirror) {
+    plan.engine->input = mirrored_run_input(input, folder, options.mirror_axis, problem);
+    if (!plan.engine->input) return std::nullopt;
+    run_input = plan.engine->input->path.string();
+  }
   plan.engine->names_text =
-      names_file_text(options.banner, input.string(), output_names_for(input.string()));
+      names_file_text(options.banner, run_input, output_names_for(input.string()));
   return plan;
 }
 

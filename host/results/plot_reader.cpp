@@ -82,7 +82,7 @@ class PlotReader {
     if (tag == "WTR") return read_polylines(d.piezometric_surfaces, "piezometric surface");
     if (tag == "LMT") return read_outlines(d.limits, "limit");
     if (tag == "LDS") return read_outlines(d.loads, "load");
-    if (tag == "TIE") return read_outlines(d.tiebacks, "tieback row");
+    if (tag == "TIE") return read_tiebacks(d);
     if (tag == "RNF") return read_polylines(d.reinforcement, "reinforcement layer");
     if (tag == "BLK") return read_outlines(d.boxes, "box");
     in_.fail("unknown record \"" + std::string(tag) + "\"");
@@ -171,6 +171,25 @@ class PlotReader {
       std::array<Point, N> outline;
       for (Point& p : outline) p = point(kPoint12, what);
       outlines.push_back(outline);
+    }
+  }
+
+  // The one record written partly in the user's frame: the engine draws a row's tail and
+  // bonded length along its inclination as shown (mirrored, 180 degrees less), from the head
+  // as stored. Read back, their offsets from the head are turned into the input's frame like
+  // every other coordinate, so that the frame shows the row as entered.
+  void read_tiebacks(Drawing& d) {
+    std::size_t first = d.tiebacks.size();
+    read_outlines(d.tiebacks, "tieback row");
+    if (!data_.frame.mirrored()) return;
+    // The points have four decimals (2F12.4); the reflection is rounded to them, adding no
+    // binary residue (2 x 30 - 32.8978 is 27.1022, not 27.102200000000003).
+    constexpr double kFourDecimals = 1e4;
+    for (std::size_t i = first; i < d.tiebacks.size(); ++i) {
+      std::array<Point, 3>& row = d.tiebacks[i];
+      for (Point* p : {&row[1], &row[2]}) {
+        p->x = std::round((2 * row[0].x - p->x) * kFourDecimals) / kFourDecimals;
+      }
     }
   }
 

@@ -31,20 +31,21 @@ std::string engine_code_text(int32_t code) {
   }
 }
 
-bool write_names_file(const fs::path& names_path, const std::string& text, std::string& problem) {
+bool write_run_file(const fs::path& path, const std::string& text, std::string& problem) {
   std::error_code error;
-  fs::create_directories(names_path.parent_path(), error);
-  std::ofstream names(names_path, std::ios::binary);
-  names << text;
-  names.close();
-  if (!names) problem = "cannot write " + names_path.string();
-  return static_cast<bool>(names);
+  fs::create_directories(path.parent_path(), error);
+  std::ofstream file(path, std::ios::binary);
+  file << text;
+  file.close();
+  if (!file) problem = "cannot write " + path.string();
+  return static_cast<bool>(file);
 }
 
 }  // namespace
 
 bool run_engine(const fs::path& names_path, const EngineRun& run, std::string& problem) {
-  if (run.names_text && !write_names_file(names_path, *run.names_text, problem)) return false;
+  if (run.input && !write_run_file(run.input->path, run.input->text, problem)) return false;
+  if (run.names_text && !write_run_file(names_path, *run.names_text, problem)) return false;
   EngineCall call =
       call_engine(run.library_path, names_path.parent_path(), run.engine_output_to_stderr);
   if (!call.called) {

@@ -12,7 +12,7 @@ import copy
 from dataclasses import dataclass, field
 from typing import Iterator, Optional, Sequence, TypeVar, Union
 
-from . import analyses, geometry_soils, validation, water_loads
+from . import analyses, geometry_soils, mirror, validation, water_loads
 from .datalines import DataLineReader, InputFormatError, InputLines
 from .header import Controls, Frame, header_lines, read_header
 
@@ -148,6 +148,19 @@ class Problem:
 
     def copy(self) -> "Problem":
         return copy.deepcopy(self)
+
+    def mirrored(self, axis: Optional[float] = None) -> "Problem":
+        """The problem for a section drawn crest-left, as `scarpex INPUT --mirror` runs it:
+        every x mirrored to `axis` - x (default: the largest x, so none turns negative), the
+        lists reordered as the engine reads them left to right, directions turned (see
+        scarpex.mirror), and the frame set to show the slope as drawn. Raises ValueError for
+        a problem stored mirrored already, an axis left of some x, a negative x, or a tieback
+        head that would land on x = 0."""
+        if axis is None:
+            axis = mirror.largest_x(self.commands) or 0.0
+        frame = mirror.mirror_frame(self.frame, axis)
+        commands = mirror.mirror_commands(self.commands, axis)
+        return Problem(commands, copy.deepcopy(self.controls), frame)
 
     # -- text
 
