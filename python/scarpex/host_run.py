@@ -17,12 +17,11 @@ from pathlib import Path
 from typing import Optional, Union
 
 from .child_process import BatchStopped, ChildExit, run_child
+from .command import INPUT_ENCODING
 from .host import HostCrashed, HostError, HostTimedOut, json_host
 from .results import Results, ResultsFormatError
 from .run_folder import candidates, claimed_folder
 
-# The engine reads bytes; the package writes its input files in this encoding.
-INPUT_ENCODING = "utf-8"
 
 
 def run_in_folder(text: str, folder: Path, host: Path, name: str, *,
