@@ -35,15 +35,17 @@ class ChildExit:
 
 
 def run_child(command: Sequence[str], cwd: os.PathLike, timeout: Optional[float],
-              batch: Optional[str] = None) -> ChildExit:
+              batch: Optional[str] = None, inherit: Sequence[int] = ()) -> ChildExit:
     """Runs `command` to its end, or ends its process group after `timeout` seconds; any
-    exception here (KeyboardInterrupt too) ends the group before it goes on."""
+    exception here (KeyboardInterrupt too) ends the group before it goes on. The child
+    inherits the descriptors `inherit` (and no others)."""
     with _lock:
         if batch is not None and batch in _stopped:
             raise BatchStopped(batch)
         child = subprocess.Popen(list(command), cwd=cwd, stdin=subprocess.DEVNULL,
                                  stdout=subprocess.PIPE, stderr=subprocess.PIPE, text=True,
-                                 errors="replace", start_new_session=True)
+                                 errors="replace", start_new_session=True,
+                                 pass_fds=tuple(inherit))
         _running.setdefault(batch, set()).add(child)
     try:
         with child:  # closes the pipes on the way out

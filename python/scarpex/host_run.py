@@ -26,9 +26,10 @@ from .run_folder import candidates, claimed_folder
 
 def run_in_folder(text: str, folder: Path, host: Path, name: str, *,
                   timeout: Optional[float], pictures: bool = False,
-                  batch: Optional[str] = None) -> Results:
-    """Runs the input `text` as `<name>.dat` in `folder` (already held by this run) and
-    returns its results; raises HostError when the run gave none."""
+                  batch: Optional[str] = None, lock: Optional[int] = None) -> Results:
+    """Runs the input `text` as `<name>.dat` in `folder` (already held by this run through
+    the descriptor `lock`, which the host inherits) and returns its results; raises
+    HostError when the run gave none."""
     input_path = folder / f"{name}.dat"
     json_path = folder / f"{name}.json"
     written = text.encode(INPUT_ENCODING)
@@ -38,7 +39,7 @@ def run_in_folder(text: str, folder: Path, host: Path, name: str, *,
     if pictures:
         command += ["--svg", os.fspath(folder / f"{name}.svg"),
                     "--html", os.fspath(folder / f"{name}.html")]
-    done = run_child(command, folder, timeout, batch)
+    done = run_child(command, folder, timeout, batch, () if lock is None else (lock,))
     if done.timed_out:
         raise HostTimedOut(f"the run of {input_path} took longer than {timeout:g} s")
     results = _read_results(json_path, done)
@@ -110,8 +111,9 @@ def run_task(text: str, name: str, host: Union[str, os.PathLike, None],
                 return run_in_folder(text, Path(temporary).resolve(), path, name,
                                      timeout=timeout, batch=batch)
         base = Path(workdir)
-        with claimed_folder(candidates(base / name, base, name)) as folder:
-            return run_in_folder(text, folder, path, name, timeout=timeout, batch=batch)
+        with claimed_folder(candidates(base / name, base, name)) as (folder, lock):
+            return run_in_folder(text, folder, path, name, timeout=timeout, batch=batch,
+                                 lock=lock)
     except HostError as error:
         return Results.failed(str(error), error.outcome)
     except BatchStopped:

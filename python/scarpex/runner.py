@@ -74,8 +74,9 @@ def run(
             return run_in_folder(text, Path(temporary).resolve(), path, name,
                                  timeout=timeout, pictures=pictures)
     base = Path(workdir)
-    with claimed_folder(candidates(base, base, name)) as folder:
-        return run_in_folder(text, folder, path, name, timeout=timeout, pictures=pictures)
+    with claimed_folder(candidates(base, base, name)) as (folder, lock):
+        return run_in_folder(text, folder, path, name, timeout=timeout, pictures=pictures,
+                             lock=lock)
 
 
 def run_many(
