@@ -7,11 +7,13 @@ import re
 import select
 import signal
 import socket
+import subprocess
+import sys
 import threading
 from concurrent.futures import ThreadPoolExecutor
 
 import pytest
-from conftest import FAKE_RESULTS, FIXTURES, write_host
+from conftest import FAKE_RESULTS, FIXTURES, PYTHON_DIR, write_host
 from test_input_files import layered_problem
 
 from scarpex import HostError, run, run_many
@@ -103,6 +105,29 @@ def test_runs_that_share_a_workdir_each_get_their_own_results(json_host, tmp_pat
     assert second.factor_of_safety == run(strong).factor_of_safety
     assert first["results"].factor_of_safety < second.factor_of_safety
     assert first["results"].files.input == str(workdir.resolve() / "problem.dat")
+
+
+def test_a_host_that_outlives_its_python_process_keeps_its_folder(json_host, tmp_path):
+    ready, go = tmp_path / "ready", tmp_path / "go"
+    os.mkfifo(ready)
+    os.mkfifo(go)
+    held = write_host(tmp_path, f'echo > {ready}\nread line < {go}\nexec {json_host} "$@"',
+                      name="held")
+    workdir = tmp_path / "work"
+    # A worker that dies mid-run, as a lost worker of a cluster does: its host lives on.
+    worker = subprocess.Popen([sys.executable, "-c", (
+        f"import sys; sys.path.insert(0, {str(PYTHON_DIR)!r}); from scarpex import run; "
+        f"run({layered_problem().to_input()!r}, {str(workdir)!r}, host={str(held)!r})")])
+    read_lines(ready, 1)
+    worker.kill()
+    worker.wait()
+    try:
+        results = run(with_cohesion(30.0), workdir, host=json_host)
+    finally:
+        with open(go, "w") as release:
+            release.write("go\n")
+    assert results.files.input == str(workdir.resolve() / "problem-2" / "problem.dat")
+    assert results.factor_of_safety == run(with_cohesion(30.0)).factor_of_safety
 
 
 # What a stand-in host does for the input "bad", the outcome and the reason it comes back with.
