@@ -23,7 +23,6 @@ from .results import Results, ResultsFormatError
 from .run_folder import candidates, claimed_folder
 
 
-
 def run_in_folder(text: str, folder: Path, host: Path, name: str, *,
                   timeout: Optional[float], pictures: bool = False,
                   batch: Optional[str] = None, lock: Optional[int] = None) -> Results:

@@ -248,7 +248,7 @@ def _warn_of_failed_samples(study: MonteCarloResult) -> None:
         f"of safety: the probability of failure is "
         f"{study.probability_of_failure_counting_failed_runs:.4f} with them counted as "
         f"failures, {study.probability_of_failure_excluding_failed_runs:.4f} without them "
-        f"(reasons: MonteCarloResult.reasons)", RuntimeWarning, stacklevel=2)
+        f"(reasons: MonteCarloResult.reasons)", RuntimeWarning, stacklevel=3)
 
 
 __all__: Sequence[str] = [

@@ -17,9 +17,7 @@ from typing import Any, Optional, Sequence, Union
 from .execution import RunCall, run_calls
 from .host import (  # noqa: F401  (their names stay importable from here)
     HOST_ENVIRONMENT_VARIABLE,
-    HostCrashed,
     HostError,
-    HostTimedOut,
     find_host,
     host_capabilities,
     json_host,
