@@ -141,7 +141,10 @@ TEST_P(GoldenJson, HoldsWhatTheFilesHold) {
   EXPECT_EQ(doc["schema"], "scarpex-results");
   bool aborted = report.find("EXECUTION OF SCARPEX ABORTED") != std::string::npos;
   EXPECT_EQ(doc["outcome"], aborted ? "aborted" : "completed");
-  EXPECT_EQ(run.status, aborted ? 1 : 0);
+  // Completed runs whose result is incomplete (a search without an admissible surface, a final
+  // analysis that did not converge) exit with 3.
+  EXPECT_EQ(run.status, aborted ? 1 : doc["verdict"] == "incomplete" ? 3 : 0);
+  EXPECT_EQ(doc["verdict"] == "incomplete", !doc["incomplete_reasons"].empty());
   EXPECT_TRUE(plot.ended);
 
   std::vector<std::string> codes;
@@ -154,6 +157,16 @@ TEST_P(GoldenJson, HoldsWhatTheFilesHold) {
   std::size_t boundaries_seen = 0;
   for (const json& a : doc["analyses"]) {
     if (a["kind"] == "specified") specified.push_back(a);
+    if (a["kind"] == "search") {
+      // Under Spencer's method too, the method that gave the starting values (CIRCL2: Bishop).
+      EXPECT_FALSE(a["base_method"].is_null());
+      if (GetParam() == "search_circl2_spencer") {
+        EXPECT_EQ(a["base_method"], "Modified Bishop");
+      }
+      // Every trial drawn was analysed; a trial that Spencer's method rejects is not drawn.
+      ASSERT_TRUE(a["search"].is_object());
+      EXPECT_GE(a["search"]["analysed"].get<std::size_t>(), a["trials"].size());
+    }
     if (!a["slices"].is_null()) with_slices.push_back(a);
     ASSERT_LT(boundaries_seen, plot.boundary_counts.size() + 1);
     EXPECT_EQ(a["drawing"]["boundaries"].size(),

@@ -205,6 +205,12 @@ TEST(ReportReader, ErrorLinesTitleAndUnits) {
   EXPECT_EQ(data.errors[0].line, 6);
   EXPECT_EQ(data.errors[1].code, "Sl01");
   EXPECT_EQ(data.errors[1].detail, "");
+  // The second half of the title on a line of its own, even when it begins with a blank.
+  data = read_report_file(
+      "report.out",
+      "          PROBLEM DESCRIPTION   A TITLE WHOSE FORTY-FIRST CHARACTER IS A\n"
+      "                                 BLANK                                  \n");
+  EXPECT_EQ(data.title, "A TITLE WHOSE FORTY-FIRST CHARACTER IS A BLANK");
 }
 
 TEST(StatusReader, LinesCountedAndOutcomesPerTrialSegment) {
@@ -213,13 +219,17 @@ TEST(StatusReader, LinesCountedAndOutcomesPerTrialSegment) {
                        " ntrial =     1\n ntrial =     1\n     2     NON CONVERGENCE\n     1     "
                        "CONVERGENCE SPENCER 2\n"
                        " ntrial =     2\n     4     SURFACE CAN NOT BE GENERATED\n ntrial =     3\n"
-                       "     4     SURFACE CAN NOT BE GENERATED\n");
-  EXPECT_EQ(data.highest_trial, 3);
+                       "     5     SEARCH LIMITATIONS TOO RESTRICTIVE\n ntrial = *****\n");
+  // A run per analysis: a surface read and never analysed, then four trials, the last one
+  // numbered beyond the I5 field.
+  ASSERT_EQ(data.runs.size(), 2u);
+  EXPECT_EQ(data.runs[0], TrialCodes{0});
+  EXPECT_EQ(data.runs[1], (TrialCodes{1, 4, 5, 0}));
   ASSERT_EQ(data.outcomes.size(), 1u);  // the last outcome of the one segment that has one
   EXPECT_EQ(data.outcomes[0].number, 1);
-  ASSERT_EQ(data.lines.size(), 3u);
-  EXPECT_EQ(data.lines[2].count, 2);
-  EXPECT_EQ(data.last.text, "SURFACE CAN NOT BE GENERATED");
+  ASSERT_EQ(data.lines.size(), 4u);
+  EXPECT_EQ(data.lines[2].count, 1);
+  EXPECT_EQ(data.last.text, "SEARCH LIMITATIONS TOO RESTRICTIVE");
   EXPECT_THROW(read_status_file("status.sts", "garbage line\n"), ResultsError);
 }
 

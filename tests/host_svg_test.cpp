@@ -56,6 +56,8 @@ TEST(Picture, SearchWithTrialsListAndLegend) {
   EXPECT_EQ(svg["paths"]["centre"], 1);
   EXPECT_EQ(svg["legend"], 1);
   EXPECT_EQ(svg["paths"]["trial-bin not-converged"], 1);
+  // The listed surfaces after the first are drawn in the colour of their legend line.
+  EXPECT_EQ(svg["strokes"]["critical"], json::array({svg["legend_strokes"]["ten most critical"]}));
 
   // Each converged trial lies in the bin whose range holds its factor of safety, drawn in
   // that bin's legend colour; red for the lowest factors, blue for the highest.

@@ -17,6 +17,7 @@
 #include <thread>
 
 #include "cli/progress.h"
+#include "cli/run_command.h"
 #include "results/file_reading.h"
 #include "views/number_text.h"
 
@@ -40,7 +41,8 @@ struct Job {
   fs::path folder;
   pid_t pid = -1;
   // After the run:
-  std::string outcome = "not run";  // completed, aborted, failed, crashed
+  // completed, completed with warnings, incomplete, aborted, failed, crashed
+  std::string outcome = "not run";
   std::string method, message;
   std::optional<double> fos;
   int exit_status = -1;
@@ -82,6 +84,7 @@ bool start(Job& job, const fs::path& self, const HostOptions& options) {
   std::vector<std::string> args = {self.string(), job.input,
                                    "--out",       job.folder.string(),
                                    "--json",      (job.folder / "result.json").string()};
+  if (options.strict) args.push_back("--strict");
   if (!options.library.empty()) {
     args.push_back("--library");
     args.push_back(options.library);
@@ -124,6 +127,22 @@ std::string failure_message(const Job& job) {
   return message;
 }
 
+std::string reasons_of(const json& results) {
+  std::string text;
+  for (const json& reason : results["incomplete_reasons"]) {
+    if (reason.is_string()) text += (text.empty() ? "" : "; ") + reason.get<std::string>();
+  }
+  return text;
+}
+
+std::string first_warning_of(const json& results) {
+  const json& warnings = results["warnings"];
+  if (!warnings.is_array() || warnings.empty() || !warnings[0]["message"].is_string()) return "";
+  std::string text = warnings[0]["message"].get<std::string>();
+  if (warnings.size() > 1) text += " (and " + std::to_string(warnings.size() - 1) + " more)";
+  return text;
+}
+
 void finish(Job& job, int status) {
   FileText document = read_regular_file(job.folder / "result.json", kResultsFileCap);
   if (document.text) {
@@ -149,8 +168,20 @@ void finish(Job& job, int status) {
     return;
   }
   job.outcome =
-      job.results["outcome"].is_string() ? job.results["outcome"].get<std::string>() : "failed";
-  if (job.outcome != "completed") job.message = failure_message(job);
+      job.results["verdict"].is_string() ? job.results["verdict"].get<std::string>() : "failed";
+  if (job.exit_status == kExitIncomplete) job.outcome = "incomplete";  // --strict
+  if (job.outcome == "incomplete") {
+    job.message = reasons_of(job.results);
+  } else if (job.outcome == "completed with warnings") {
+    job.message = first_warning_of(job.results);
+  } else if (job.outcome != "completed") {
+    job.message = failure_message(job);
+  }
+}
+
+// Without an incomplete result: completed, with warnings or without.
+bool complete(const Job& job) {
+  return job.outcome == "completed" || job.outcome == "completed with warnings";
 }
 
 std::string line_of(const Job& job) {
@@ -233,19 +264,17 @@ int run_batch(const HostOptions& options) {
     Job& job = jobs[found->second];
     running.erase(found);
     finish(job, status);
-    progress.finished(line_of(job), job.outcome == "completed");
+    progress.finished(line_of(job), complete(job));
   }
   progress.close();
   print_table(jobs);
-  bool all =
-      std::all_of(jobs.begin(), jobs.end(), [](const Job& j) { return j.outcome == "completed"; });
+  bool all = std::all_of(jobs.begin(), jobs.end(), complete);
   if (!options.jsonl_file.empty() && !write_jsonl(options.jsonl_file, jobs)) {
     std::cerr << "scarpex: batch: cannot write " << options.jsonl_file << "\n";
     return kExitNoBatch;
   }
-  std::cout << std::count_if(jobs.begin(), jobs.end(),
-                             [](const Job& j) { return j.outcome == "completed"; })
-            << " of " << jobs.size() << " files completed\n";
+  std::cout << std::count_if(jobs.begin(), jobs.end(), complete) << " of " << jobs.size()
+            << " files completed\n";
   return all ? kExitAllCompleted : kExitSomeNotCompleted;
 }
 

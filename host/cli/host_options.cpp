@@ -19,7 +19,9 @@ constexpr const char* kDescription =
 
 constexpr const char* kExitStatus =
     "\nExit status: 0 the run completed, 1 the run was aborted or did not finish, 2 no run\n"
-    "could be made or its results could not be read.\n";
+    "could be made or its results could not be read, 3 the run completed but its result is\n"
+    "incomplete (fewer than 90 % of a search's trials analysed, no admissible surface, or the\n"
+    "final analysis not converged; with --strict, any warning).\n";
 
 constexpr const char* kBatchDescription =
     "Runs every INPUT in a child process of its own, N at a time, each in the folder\n"
@@ -27,8 +29,8 @@ constexpr const char* kBatchDescription =
     "progress bar on a terminal (a line per file otherwise) and a summary table at the end.";
 
 constexpr const char* kBatchExitStatus =
-    "\nExit status: 0 every file completed, 1 some did not (aborted, failed or crashed),\n"
-    "2 no batch could be made.\n";
+    "\nExit status: 0 every file completed without an incomplete result, 1 some did not\n"
+    "(incomplete, aborted, failed or crashed), 2 no batch could be made.\n";
 
 struct App {
   CLI::App main{kDescription, "scarpex"};
@@ -54,6 +56,9 @@ void build(App& app, HostOptions& o) {
   m.add_option("--svg", o.svg_file, "draw the problem and its results into FILE (SVG)");
   m.add_option("--html", o.html_file, "write a self-contained HTML report to FILE");
   m.add_option("--json", o.json_file, "write the results as JSON to FILE ('-': standard output)");
+  m.add_option("--svg-convergence", o.convergence_svg_file,
+               "draw the lowest factor of safety found so far against the trial into FILE (SVG)");
+  m.add_flag("--strict", o.strict, "treat every warning as an incomplete result (exit status 3)");
   m.add_flag("--no-run", o.no_run,
              "do not run: read the outputs of an earlier run named by names.dat");
   m.add_option("--version-text", o.banner.version_text, "banner: version text (12 characters)");
@@ -72,6 +77,7 @@ void build(App& app, HostOptions& o) {
   b.add_option("--jobs,-j", o.jobs, "how many runs at a time (default: one per core)");
   b.add_option("--out", o.output_dir, "folder of the run folders (default: the current folder)");
   b.add_option("--jsonl", o.jsonl_file, "write one JSON line of results per file to FILE");
+  b.add_flag("--strict", o.strict, "treat every warning as an incomplete result");
 }
 
 // CLI11's own wording of a missing value, "--out: 1 required TEXT missing", made plain.

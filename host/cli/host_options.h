@@ -20,7 +20,9 @@ struct HostOptions {
   Banner banner;           // lines 1 to 6 of the names.dat the host writes
   // What to make of the results.
   std::string svg_file, html_file, json_file;  // json_file "-": standard output
+  std::string convergence_svg_file;            // the lowest factor so far against the trial
   bool no_run = false;                         // read the outputs of an earlier run
+  bool strict = false;                         // any warning makes the result incomplete
   bool show_help = false;
   bool show_version = false;
   // batch

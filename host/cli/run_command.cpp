@@ -30,6 +30,12 @@ std::optional<Results> read_run_results(const RunFiles& files, std::string& prob
 
 }  // namespace
 
+int exit_status_of(const Results& results, bool strict) {
+  if (results.outcome() == Outcome::kAborted) return kExitAborted;
+  if (results.incomplete() || (strict && !results.warnings.empty())) return kExitIncomplete;
+  return kExitCompleted;
+}
+
 // Plan, run the engine, read the results, write the views: each step hands the next a value,
 // and the first step that fails ends the run with its reason.
 int run_command(const HostOptions& options) {
@@ -47,7 +53,7 @@ int run_command(const HostOptions& options) {
   std::ostream& say = plan->products.json_to_stdout() ? std::cerr : std::cout;
   print_summary(say, *results);
   if (!write_products(plan->products, *results, say)) return kExitNoRun;
-  return results->outcome() == Outcome::kCompleted ? kExitCompleted : kExitAborted;
+  return exit_status_of(*results, options.strict);
 }
 
 }  // namespace scarpex_host

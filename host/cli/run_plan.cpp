@@ -86,14 +86,15 @@ std::optional<RunPlan> plan_run(const HostOptions& options, std::string& problem
   std::optional<RunPlan> plan =
       writes_names ? plan_input_run(options, problem) : plan_existing_run(options, problem);
   if (!plan) return std::nullopt;
-  plan->products = {options.svg_file, options.html_file, options.json_file};
+  plan->products = {options.svg_file, options.html_file, options.json_file,
+                    options.convergence_svg_file};
   if (plan->engine) {
     std::string library = options.library.empty() ? default_library_path() : options.library;
     plan->engine->library_path = absolute_path(library).string();
     plan->engine->engine_output_to_stderr = plan->products.json_to_stdout();
   }
-  for (const std::string* path :
-       {&plan->products.svg, &plan->products.html, &plan->products.json}) {
+  for (const std::string* path : {&plan->products.svg, &plan->products.html, &plan->products.json,
+                                  &plan->products.convergence_svg}) {
     if (auto why = product_problem(*path, *plan)) {
       problem = *why;
       return std::nullopt;

@@ -25,6 +25,20 @@ constexpr std::string_view kBetween = "Factor of Safety for the Preceding Surfac
 constexpr std::string_view kNegative = "Negative Factor Of Safety";
 constexpr std::string_view kMisleading = "Misleading";
 constexpr std::string_view kSpecifiedResult = "Factor Of Safety For The Preceding Specified";
+constexpr std::string_view kTrialsRequested = "Trial Surfaces Will Be Generated.";
+constexpr std::string_view kPerPoint = "Surfaces Initiate From Each Of";
+constexpr std::string_view kInitiationRange = "Along The Ground Surface Between";
+constexpr std::string_view kTerminationRange = "Each Surface Terminates Between";
+constexpr std::string_view kRangeEnd = "and";
+constexpr std::string_view kWaterUnitWeight = "Unit Weight of Water =";
+
+// The number after "X =" (or "=") of a range line, before its unit label.
+std::optional<double> value_after_equals(std::string_view line) {
+  std::size_t at = line.find('=');
+  if (at == std::string_view::npos) return std::nullopt;
+  std::vector<std::string_view> words = split_blanks(line.substr(at + 1));
+  return words.empty() ? std::nullopt : parse_real(words[0]);
+}
 
 std::string method_of_caption(std::string_view text) {
   if (text.find("Spencer") != std::string_view::npos) return "Spencer";
@@ -61,6 +75,8 @@ class ReportReader {
         read_title(raw, in.peek());
       } else if (line.starts_with("Boundary     X-Left") && data_.unit_system.empty()) {
         read_units(in.peek());
+      } else if (line.starts_with(kWaterUnitWeight)) {
+        data_.water_unit_weight = value_after_equals(line);
       } else {
         read_analysis_line(line);
       }
@@ -75,7 +91,10 @@ class ReportReader {
       part.resize(kTitleHalf, ' ');
       return part;
     };
-    bool continued = next.size() > kTitleColumn && next.find_first_not_of(' ') == kTitleColumn;
+    // The second half always has a line of its own, indented to the title's column; it may
+    // begin with a blank or be blank.
+    bool continued = next.size() > kTitleColumn &&
+                     next.substr(0, kTitleColumn).find_first_not_of(' ') == std::string_view::npos;
     data_.title = std::string(trim(half(line) + (continued ? half(next) : "")));
   }
 
@@ -107,10 +126,12 @@ class ReportReader {
         data_.analyses.pop_back();
       ReportAnalysis a;
       a.method = method_of_caption(line);
+      range_ = nullptr;
       data_.analyses.push_back(a);
       return;
     }
     if (line.starts_with(kSearchHeading)) {
+      range_ = nullptr;  // points into the analyses, which this may move
       ReportAnalysis a;
       a.kind = AnalysisKind::kSearch;
       data_.analyses.push_back(a);
@@ -127,7 +148,32 @@ class ReportReader {
     read_specified_line(*a, line);
   }
 
+  // The echo of the search's data items: the trials asked for and the two ranges, each range
+  // on two lines ("... X = a" and "and X = b").
+  bool read_search_setup(SearchSetup& setup, std::string_view line) {
+    std::vector<std::string_view> words = split_blanks(line);
+    if (line.find(kTrialsRequested) != std::string_view::npos) {
+      setup.requested = parse_int(words[0]);
+    } else if (line.find(kPerPoint) != std::string_view::npos) {
+      setup.surfaces_per_point = parse_int(words[0]);
+      std::size_t of = line.find(kPerPoint) + kPerPoint.size();
+      std::vector<std::string_view> rest = split_blanks(line.substr(of));
+      if (!rest.empty()) setup.point_count = parse_int(rest[0]);
+    } else if (line.starts_with(kInitiationRange) || line.starts_with(kTerminationRange)) {
+      range_ = line.starts_with(kInitiationRange) ? &setup.initiation : &setup.termination;
+      range_start_ = value_after_equals(line);
+    } else if (line.starts_with(kRangeEnd) && range_ != nullptr) {
+      std::optional<double> end = value_after_equals(line);
+      if (range_start_ && end) *range_ = std::array<double, 2>{*range_start_, *end};
+      range_ = nullptr;
+    } else {
+      return false;
+    }
+    return true;
+  }
+
   void read_search_line(ReportAnalysis& a, std::string_view line) {
+    if (a.listed_expected < 0 && read_search_setup(a.setup, line)) return;
     if (line.starts_with(kListHeading)) {
       std::vector<std::string_view> words = split_blanks(line.substr(kListHeading.size()));
       a.listed_expected = words.empty() ? 0 : parse_int(words[0]).value_or(0);
@@ -191,6 +237,8 @@ class ReportReader {
   }
 
   ReportData data_;
+  std::optional<std::array<double, 2>>* range_ = nullptr;  // a range whose end line is next
+  std::optional<double> range_start_;
 };
 
 }  // namespace
@@ -234,6 +282,7 @@ TraceData read_trace_file(const std::string& file, std::string_view text) {
 }
 
 StatusData read_status_file(const std::string& file, std::string_view text) {
+  constexpr int kFirstTrial = 1;
   StatusData data;
   LineCursor in(file, text);
   CountedText segment_outcome;  // number 0: none yet
@@ -246,8 +295,9 @@ StatusData read_status_file(const std::string& file, std::string_view text) {
     if (line.empty()) continue;
     if (line.starts_with("ntrial =")) {
       close_segment();
-      data.highest_trial =
-          std::max(data.highest_trial, parse_int(line.substr(8)).value_or(data.highest_trial));
+      // The number is an I5 field: asterisks beyond 99,999 go on counting the same analysis.
+      if (data.runs.empty() || parse_int(line.substr(8)) == kFirstTrial) data.runs.emplace_back();
+      data.runs.back().push_back(0);
       continue;
     }
     std::vector<std::string_view> words = split_blanks(line);
@@ -258,6 +308,8 @@ StatusData read_status_file(const std::string& file, std::string_view text) {
     data.last = CountedText{std::string(status_text), *number, 1};
     if (*number >= 1 && *number <= 3)
       segment_outcome = CountedText{std::string(status_text), *number, 1};
+    if (*number >= 1 && *number <= 5 && !data.runs.empty() && !data.runs.back().empty())
+      data.runs.back().back() = static_cast<unsigned char>(*number);
   }
   close_segment();
   return data;

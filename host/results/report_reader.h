@@ -23,6 +23,7 @@ struct ReportAnalysis {
   std::vector<double> listed_fos, listed_theta;
   bool theta_table = false, theta_result = false;
   bool not_converged = false, negative = false, misleading = false;
+  SearchSetup setup;  // search: its echoed data items
 };
 
 struct ReportData {
@@ -31,6 +32,7 @@ struct ReportData {
   bool aborted = false;
   std::vector<ErrorLine> errors;
   std::vector<ReportAnalysis> analyses;
+  std::optional<double> water_unit_weight;  // the last one echoed
 };
 
 ReportData read_report_file(const std::string& file, std::string_view text);
@@ -43,9 +45,14 @@ struct TraceData {
 
 TraceData read_trace_file(const std::string& file, std::string_view text);
 
+// The trials of one analysis in the status file, from its " ntrial =     1" line on: per trial,
+// the last outcome of its analysis (1 converged, 2 not converged, 3 negative), 4 when its
+// surface could not be generated, 5 when it was skipped, 0 when none of these was written.
+using TrialCodes = std::vector<unsigned char>;
+
 struct StatusData {
   std::vector<CountedText> lines;  // distinct status lines in order of first appearance
-  int highest_trial = 0;
+  std::vector<TrialCodes> runs;
   CountedText last;  // the last status line of the file
   // Per trial-numbered segment that holds a method outcome (status 1, 2 or 3): the last one.
   std::vector<CountedText> outcomes;

@@ -89,6 +89,39 @@ struct SliceDetail {
   Polyline edges;  // N + 1 slice edges on the surface
 };
 
+// What the report echoes of a search's data items; ranges as the user sees them (the display
+// frame), the initiation range first.
+struct SearchSetup {
+  std::optional<int> requested;  // trials announced; none when the count overflowed its field
+  std::optional<int> surfaces_per_point, point_count;
+  std::optional<std::array<double, 2>> initiation, termination;
+};
+
+// The trials of a search as its files tell them. Every trial started is analysed (a surface
+// was generated and analysed, whatever its solution status), failed in generation (status 4)
+// or skipped after a failed generation (status 5).
+struct SearchOutcome {
+  std::optional<int> requested;
+  int started = 0;
+  int analysed = 0;
+  int generation_failed = 0;
+  int skipped = 0;
+  int not_converged = 0;  // of the analysed
+  int negative = 0;       // of the analysed
+  // The trial from which the search generated nothing more, when that was before its last
+  // one: a run that ended during the search, or skipping that lasted to the end of it.
+  std::optional<int> ended_at_trial;
+  std::optional<int> best_found_at_trial;  // the trial that found the final minimum
+  std::vector<int> skipped_at_points;      // initiation points (1-based) with skipped trials
+  bool ended_early() const { return ended_at_trial.has_value(); }
+};
+
+// The lowest factor of safety found so far, at a trial where it fell (and at the last trial).
+struct ConvergencePoint {
+  int trial = 0;
+  double lowest = 0;
+};
+
 enum class AnalysisKind { kSpecified, kSearch };
 enum class SolutionStatus { kUnknown, kConverged, kNotConverged, kNegative };
 
@@ -109,6 +142,10 @@ struct Analysis {
   std::optional<double> theta;
   SolutionStatus status = SolutionStatus::kUnknown;
   bool misleading = false;
+  // Searches.
+  SearchSetup setup;
+  std::optional<SearchOutcome> search;
+  std::vector<ConvergencePoint> convergence;
 
   std::optional<double> factor_of_safety() const {
     if (surface) return surface->factor_of_safety;
@@ -130,6 +167,12 @@ struct CountedText {
   int count = 0;
 };
 
+// What a result is worth, said to the user; the codes are stable and listed in the README.
+struct Warning {
+  std::string code;
+  std::string message;
+};
+
 enum class Outcome { kCompleted, kAborted };
 
 struct RunFiles {
@@ -149,10 +192,18 @@ struct Results {
   std::vector<CountedText> status_lines;
   CountedText last_status;  // number 0 when the status file holds none
   std::vector<CountedText> trace_messages;
-  int trial_count = 0;  // highest trial number in the status file
-  std::vector<std::string> warnings;
+  int trial_count = 0;  // trials of the longest search (or 1 for a specified surface)
+  std::vector<Warning> warnings;
+  // Why the result is incomplete although the run completed: fewer than 90 % of a search's
+  // trials analysed, no admissible surface, or a final analysis that did not converge.
+  std::vector<std::string> incomplete_reasons;
+  std::optional<double> water_unit_weight;  // as the report echoes it
 
   Outcome outcome() const { return aborted ? Outcome::kAborted : Outcome::kCompleted; }
+  bool incomplete() const { return !aborted && !incomplete_reasons.empty(); }
+  // How a user should take the run: "aborted", "incomplete", "completed with warnings" (read
+  // them before trusting the result) or "completed".
+  const char* verdict() const;
   // The analysis whose result heads the summaries: the last one that has a factor of safety.
   const Analysis* headline() const {
     for (auto it = analyses.rbegin(); it != analyses.rend(); ++it) {

@@ -2,9 +2,12 @@
 
 #include <algorithm>
 
+#include "results/assessment.h"
 #include "results/file_reading.h"
+#include "results/input_commands.h"
 #include "results/plot_reader.h"
 #include "results/report_reader.h"
+#include "results/search_outcome.h"
 #include "results/text_fields.h"
 
 namespace scarpex_host {
@@ -14,12 +17,15 @@ namespace {
 std::optional<std::string> read_or_warn(const std::string& path, const char* what,
                                         Results& results) {
   if (path.empty()) {
-    results.warnings.push_back(std::string("no ") + what + " file is named");
+    results.warnings.push_back(
+        {warning_code::kFileSkipped, std::string("no ") + what + " file is named"});
     return std::nullopt;
   }
   FileText file = read_regular_file(path, kResultsFileCap);
-  if (!file.text)
-    results.warnings.push_back(std::string("skipped the ") + what + " file: " + file.problem);
+  if (!file.text) {
+    results.warnings.push_back({warning_code::kFileSkipped,
+                                std::string("skipped the ") + what + " file: " + file.problem});
+  }
   return file.text;
 }
 
@@ -30,6 +36,7 @@ void apply_report(Analysis& analysis, const ReportAnalysis& entry) {
   if (analysis.spencer && analysis.base_method == "Spencer") analysis.base_method.clear();
   analysis.misleading = entry.misleading;
   if (analysis.kind == AnalysisKind::kSearch) {
+    analysis.setup = entry.setup;
     if (!entry.listed_theta.empty() && analysis.spencer)
       analysis.theta = entry.listed_theta.front();
     return;
@@ -47,6 +54,21 @@ void apply_report(Analysis& analysis, const ReportAnalysis& entry) {
 
 // The report tells the method and the outcome of each analysis; its analyses come in the
 // order of the plot file's, specified surfaces and searches each in their own sequence.
+// Under Spencer's method the report names only Spencer's, and a search without a result names
+// none: the search command tells which method it used (before Spencer's).
+void name_search_base_methods(Results& results) {
+  FileText input = read_regular_file(results.files.input, kResultsFileCap);
+  if (!input.text) return;
+  std::vector<std::string> commands = search_commands(*input.text);
+  std::size_t k = 0;
+  for (Analysis& analysis : results.analyses) {
+    if (analysis.kind != AnalysisKind::kSearch) continue;
+    if (k >= commands.size()) break;
+    const std::string& command = commands[k++];
+    if (analysis.base_method.empty()) analysis.base_method = base_method_of(command);
+  }
+}
+
 void pair_with_report(Results& results, const ReportData& report, const StatusData& status) {
   std::vector<const ReportAnalysis*> specified, searches;
   for (const ReportAnalysis& entry : report.analyses) {
@@ -100,6 +122,12 @@ const char* outcome_name(Outcome outcome) {
       break;
   }
   return "aborted";
+}
+
+const char* Results::verdict() const {
+  if (aborted) return "aborted";
+  if (incomplete()) return "incomplete";
+  return warnings.empty() ? "completed" : "completed with warnings";
 }
 
 const char* status_name(SolutionStatus status) {
@@ -158,9 +186,14 @@ Results read_results(const RunFiles& files) {
     status = read_status_file(files.status, *status_text);
     results.status_lines = status.lines;
     results.last_status = status.last;
-    results.trial_count = status.highest_trial;
+    for (const TrialCodes& run : status.runs)
+      results.trial_count = std::max(results.trial_count, static_cast<int>(run.size()));
   }
+  results.water_unit_weight = report.water_unit_weight;
   pair_with_report(results, report, status);
+  name_search_base_methods(results);
+  fill_search_outcomes(results.analyses, status.runs);
+  assess_results(results);
   return results;
 }
 

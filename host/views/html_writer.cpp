@@ -1,7 +1,9 @@
 #include "views/html_writer.h"
 
+#include <algorithm>
 #include <cmath>
 
+#include "views/convergence_svg.h"
 #include "views/number_text.h"
 #include "views/svg_writer.h"
 
@@ -21,7 +23,18 @@ td.text, th.text { text-align: left; }
 .outcome-aborted { color: #b2182b; font-weight: bold; }
 .picture svg { max-width: 100%; height: auto; border: 1px solid #ddd; }
 .warning { color: #8a5a00; }
+.warnings { background: #fff4d6; border: 1px solid #e0b040; padding: 4px 14px; margin: 12px 0; }
+.warnings li { margin: 4px 0; }
+.warnings code { color: #6b4a00; font-size: 12px; }
+.outcome-incomplete { color: #b2182b; font-weight: bold; }
+.outcome-completed-with-warnings { color: #8a5a00; font-weight: bold; }
 )";
+
+// A CSS class name for a verdict: "completed with warnings" -> "completed-with-warnings".
+std::string class_of(std::string text) {
+  std::replace(text.begin(), text.end(), ' ', '-');
+  return text;
+}
 
 std::string cell(const std::string& text, bool is_text = false) {
   return std::string(is_text ? "<td class=\"text\">" : "<td>") + xml_escape(text) + "</td>";
@@ -53,8 +66,10 @@ class HtmlBuilder {
     out_ += "<!DOCTYPE html>\n<html lang=\"en\">\n<head>\n<meta charset=\"utf-8\">\n<title>" +
             xml_escape(title) + "</title>\n<style>" + kStyle + "</style>\n</head>\n<body>\n";
     out_ += "<h1>" + xml_escape(title) + "</h1>\n";
+    warnings();
     summary();
     picture();
+    convergence();
     analyses();
     critical();
     slices();
@@ -70,8 +85,29 @@ class HtmlBuilder {
     return r_.length_unit.empty() ? "" : prefix + std::string("(") + r_.length_unit + ")";
   }
 
+  // Above the factor of safety: what the user must read before trusting it.
+  void warnings() {
+    if (r_.warnings.empty() && !r_.incomplete()) return;
+    out_ += "<section id=\"warnings\" class=\"warnings\">\n";
+    if (r_.incomplete()) {
+      std::string reasons;
+      for (const std::string& reason : r_.incomplete_reasons)
+        reasons += (reasons.empty() ? "" : "; ") + reason;
+      out_ += "<p><strong>The result is incomplete:</strong> " + xml_escape(reasons) + ".</p>\n";
+    }
+    if (!r_.warnings.empty()) {
+      out_ += "<ul>\n";
+      for (const Warning& w : r_.warnings) {
+        out_ += "<li data-code=\"" + xml_escape(w.code) + "\"><strong>Warning:</strong> " +
+                xml_escape(w.message) + " <code>" + xml_escape(w.code) + "</code></li>\n";
+      }
+      out_ += "</ul>\n";
+    }
+    out_ += "</section>\n";
+  }
+
   void summary() {
-    std::string outcome = outcome_name(r_.outcome());
+    std::string outcome = r_.verdict();
     out_ += "<section id=\"summary\">\n<h2>Summary</h2>\n<table class=\"summary\">\n";
     auto row = [&](const char* name, const std::string& value, const std::string& cls = "") {
       out_ += std::string("<tr><th class=\"text\">") + name + "</th><td class=\"text" +
@@ -81,18 +117,36 @@ class HtmlBuilder {
     row("Factor of safety", head_ ? optional_fixed(head_->factor_of_safety(), 3) : "-");
     if (head_ && head_->spencer) row("Spencer's theta (deg)", optional_fixed(head_->theta, 2));
     row("Solution status", head_ ? status_name(head_->status) : "-");
-    row("Outcome", outcome, "outcome-" + outcome);
-    row("Trial surfaces", std::to_string(r_.trial_count));
+    row("Outcome", outcome, "outcome-" + class_of(outcome));
+    row("Trial surfaces", trial_counts());
     row("Analyses", std::to_string(r_.analyses.size()));
     row("Error lines", std::to_string(r_.errors.size()));
     if (!r_.unit_system.empty()) row("Units", r_.unit_system);
     row("Report file", r_.files.report);
     row("Plot file", r_.files.plot);
-    out_ += "</table>\n";
-    for (const std::string& warning : r_.warnings) {
-      out_ += "<p class=\"warning\">" + xml_escape(warning) + "</p>\n";
-    }
-    out_ += "</section>\n";
+    out_ += "</table>\n</section>\n";
+  }
+
+  std::string trial_counts() const {
+    if (!head_ || !head_->search) return std::to_string(r_.trial_count);
+    const SearchOutcome& o = *head_->search;
+    std::string text = (o.requested ? std::to_string(*o.requested) : std::string("?")) +
+                       " requested, " + std::to_string(o.analysed) + " analysed";
+    if (o.generation_failed > 0)
+      text += ", " + std::to_string(o.generation_failed) + " not generated";
+    if (o.skipped > 0) text += ", " + std::to_string(o.skipped) + " skipped";
+    if (o.best_found_at_trial)
+      text += "; the lowest found at trial " + std::to_string(*o.best_found_at_trial);
+    return text;
+  }
+
+  void convergence() {
+    const Analysis* search = convergence_search(r_);
+    if (search == nullptr) return;
+    std::string svg = convergence_svg(r_);
+    std::size_t start = svg.find("<svg");
+    out_ += "<section id=\"convergence\" class=\"picture\">\n<h2>Convergence of the search</h2>\n" +
+            svg.substr(start == std::string::npos ? 0 : start) + "</section>\n";
   }
 
   void picture() {

@@ -112,6 +112,31 @@ json line_of_thrust(const std::optional<LineOfThrust>& lot) {
   return {{"theta", number(lot->theta)}, {"points", rows}};
 }
 
+template <typename T>
+json optional_value(const std::optional<T>& value) {
+  return value ? json(*value) : json(nullptr);
+}
+
+json search_outcome(const std::optional<SearchOutcome>& o) {
+  if (!o) return nullptr;
+  return {{"requested", optional_value(o->requested)},
+          {"analysed", o->analysed},
+          {"generation_failed", o->generation_failed},
+          {"skipped", o->skipped},
+          {"not_converged", o->not_converged},
+          {"negative", o->negative},
+          {"ended_early", o->ended_early()},
+          {"ended_at_trial", optional_value(o->ended_at_trial)},
+          {"best_found_at_trial", optional_value(o->best_found_at_trial)},
+          {"skipped_at_points", o->skipped_at_points}};
+}
+
+json convergence(const std::vector<ConvergencePoint>& series) {
+  json out = json::array();
+  for (const ConvergencePoint& p : series) out.push_back(json::array({p.trial, number(p.lowest)}));
+  return out;
+}
+
 json text_or_null(const std::string& text) {
   return text.empty() ? json(nullptr) : json(text);
 }
@@ -139,6 +164,8 @@ json analysis(const Analysis& a, std::size_t index) {
           {"trials", trials(a.trials)},
           {"critical_listed", a.critical_listed},
           {"critical", critical},
+          {"search", search ? search_outcome(a.search) : json(nullptr)},
+          {"convergence", search ? convergence(a.convergence) : json(nullptr)},
           {"slices", slices(a.slices)},
           {"line_of_thrust", line_of_thrust(a.line_of_thrust)}};
 }
@@ -159,6 +186,9 @@ std::string results_json(const Results& r, int indent) {
   json analyses = json::array();
   for (std::size_t i = 0; i < r.analyses.size(); ++i)
     analyses.push_back(analysis(r.analyses[i], i + 1));
+  json warnings = json::array();
+  for (const Warning& w : r.warnings)
+    warnings.push_back({{"code", w.code}, {"message", w.message}});
   json errors = json::array();
   for (const ErrorLine& e : r.errors) {
     errors.push_back({{"code", e.code}, {"detail", e.detail}, {"file", e.file}, {"line", e.line}});
@@ -202,7 +232,9 @@ std::string results_json(const Results& r, int indent) {
                           ? json(nullptr)
                           : json({{"number", r.last_status.number}, {"text", r.last_status.text}})},
       {"trace_messages", counted(r.trace_messages, false)},
-      {"warnings", r.warnings}};
+      {"warnings", warnings},
+      {"verdict", r.verdict()},
+      {"incomplete_reasons", r.incomplete_reasons}};
   return document.dump(indent, ' ', false, json::error_handler_t::replace) + "\n";
 }
 

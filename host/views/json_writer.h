@@ -7,7 +7,8 @@
 
 namespace scarpex_host {
 
-constexpr int kJsonSchemaVersion = 1;
+// 2: `warnings` holds objects {code, message}; searches carry `search` and `convergence`.
+constexpr int kJsonSchemaVersion = 2;
 
 // `indent` < 0 writes one line (also the form of each line of a batch's JSON Lines file).
 std::string results_json(const Results& results, int indent = -1);

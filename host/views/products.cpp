@@ -4,6 +4,7 @@
 #include <iostream>
 
 #include "results/file_reading.h"
+#include "views/convergence_svg.h"
 #include "views/html_writer.h"
 #include "views/json_writer.h"
 #include "views/svg_writer.h"
@@ -29,6 +30,8 @@ bool write_products(const ProductPaths& paths, const Results& results, std::ostr
   bool ok = true;
   if (!paths.svg.empty()) ok = write_text_file(paths.svg, results_svg(results)) && ok;
   if (!paths.html.empty()) ok = write_text_file(paths.html, results_html(results)) && ok;
+  if (!paths.convergence_svg.empty())
+    ok = write_text_file(paths.convergence_svg, convergence_svg(results)) && ok;
   if (!paths.json.empty()) {
     std::string json = results_json(results);
     if (paths.json_to_stdout()) {
@@ -37,7 +40,7 @@ bool write_products(const ProductPaths& paths, const Results& results, std::ostr
       ok = write_text_file(paths.json, json) && ok;
     }
   }
-  for (const auto* file : {&paths.svg, &paths.html, &paths.json}) {
+  for (const auto* file : {&paths.svg, &paths.html, &paths.json, &paths.convergence_svg}) {
     if (!file->empty() && *file != kStandardOutput)
       say << "Wrote " << absolute_path(*file).string() << "\n";
   }

@@ -14,7 +14,7 @@ constexpr const char* kStandardOutput = "-";
 
 // Paths as the user gave them; empty: not asked for.
 struct ProductPaths {
-  std::string svg, html, json;
+  std::string svg, html, json, convergence_svg;
   bool json_to_stdout() const { return json == kStandardOutput; }
 };
 

@@ -8,8 +8,24 @@ namespace scarpex_host {
 
 namespace {
 
-// After a search: the circle of its most critical surface, in the user's frame, and the number
-// of trials.
+// "6000 requested, 5546 analysed, 454 skipped": what became of the trials, the counts that
+// are not 0.
+std::string trial_counts(const Results& results, const Analysis& search) {
+  if (!search.search) {
+    return std::to_string(results.trial_count) + " (" + std::to_string(search.trials.size()) +
+           " analysed)";
+  }
+  const SearchOutcome& o = *search.search;
+  std::string text = o.requested ? std::to_string(*o.requested) + " requested, " : "";
+  text += std::to_string(o.analysed) + " analysed";
+  if (o.generation_failed > 0)
+    text += ", " + std::to_string(o.generation_failed) + " not generated";
+  if (o.skipped > 0) text += ", " + std::to_string(o.skipped) + " skipped";
+  return text;
+}
+
+// After a search: the circle of its most critical surface, in the user's frame, and what
+// became of the trials.
 void print_search_summary(std::ostream& out, const Results& results, const Analysis& search) {
   if (!search.critical.empty() && search.critical.front().circle) {
     const Circle& circle = *search.critical.front().circle;
@@ -18,8 +34,20 @@ void print_search_summary(std::ostream& out, const Results& results, const Analy
         << ", y = " << fixed_text(centre.y, 2) << ", radius " << fixed_text(circle.radius, 2)
         << "\n";
   }
-  out << "Trial surfaces: " << results.trial_count << " (" << search.trials.size()
-      << " analysed)\n";
+  out << "Trial surfaces: " << trial_counts(results, search) << "\n";
+}
+
+// "Run completed", "Run completed with warnings", "Run incomplete: why" or "Run aborted".
+void print_verdict(std::ostream& out, const Results& results) {
+  out << "Run " << results.verdict();
+  if (results.incomplete()) {
+    const char* separator = ": ";
+    for (const std::string& reason : results.incomplete_reasons) {
+      out << separator << reason;
+      separator = "; ";
+    }
+  }
+  out << "\n";
 }
 
 }  // namespace
@@ -29,7 +57,6 @@ void print_summary(std::ostream& out, const Results& results) {
       << "Plot file:   " << results.files.plot << "\n"
       << "Trace file:  " << results.files.trace << "\n"
       << "Status file: " << results.files.status << "\n";
-  for (const std::string& warning : results.warnings) std::cerr << "scarpex: " << warning << "\n";
   if (const Analysis* head = results.headline()) {
     const bool search = head->kind == AnalysisKind::kSearch;
     if (auto fos = head->factor_of_safety()) {
@@ -45,7 +72,8 @@ void print_summary(std::ostream& out, const Results& results) {
   for (const ErrorLine& error : results.errors) {
     out << "Error " << error.code << (error.detail.empty() ? "" : " " + error.detail) << "\n";
   }
-  out << "Run " << outcome_name(results.outcome()) << "\n";
+  for (const Warning& warning : results.warnings) out << "Warning: " << warning.message << "\n";
+  print_verdict(out, results);
 }
 
 }  // namespace scarpex_host

@@ -17,6 +17,9 @@ constexpr double kPlotLeft = 70, kPlotTop = 50, kPlotWidth = 740, kPlotMaxHeight
 constexpr double kLegendGap = 30, kBottomSpace = 60;
 constexpr int kTicksWanted = 8;
 constexpr const char* kWaterBlue = "#1f6fd1";
+// The listed surfaces after the most critical one: one colour of their own, over the trials
+// (which are coloured by their factor of safety), the same in the legend.
+constexpr const char* kListedStyle = "stroke=\"#333333\" stroke-width=\"2\"";
 
 class SvgBuilder {
  public:
@@ -250,16 +253,10 @@ class SvgBuilder {
   void surfaces() {
     if (has_trials()) trials();
     const auto& critical = analysis_->critical;
-    if (!critical.empty() && !has_trials()) {
-      std::vector<double> factors;
-      for (const ResultSurface& s : critical) factors.push_back(s.factor_of_safety);
-      scale_ = FosColourScale::for_values(factors);
-    }
     out_ += "<g class=\"results\" fill=\"none\">\n";
     for (std::size_t k = critical.size(); k-- > 1;) {
       const ResultSurface& s = critical[k];
-      path("critical", path_data(s.points),
-           "stroke=\"" + scale_.colour(scale_.bin(s.factor_of_safety)) + "\" stroke-width=\"2\"",
+      path("critical", path_data(s.points), kListedStyle,
            " data-rank=\"" + std::to_string(k + 1) + "\" data-fos=\"" +
                fixed_text(s.factor_of_safety, 3) + "\"");
     }
@@ -336,7 +333,7 @@ class SvgBuilder {
                   "stroke=\"#b2182b\" stroke-width=\"4\"");
     }
     if (analysis_ && analysis_->critical.size() > 1)
-      legend_item(y, "ten most critical", "stroke=\"#fdae61\" stroke-width=\"2\"");
+      legend_item(y, "ten most critical", kListedStyle);
     if (analysis_ && analysis_->line_of_thrust)
       legend_item(y, "line of thrust",
                   "stroke=\"#2d004b\" stroke-width=\"1.8\" stroke-dasharray=\"2 3\"");

@@ -173,6 +173,34 @@ class Drawing:
 
 
 @dataclass
+class SearchOutcome:
+    """What became of a search's trials: analysed + generation_failed + skipped = requested
+    for a search that ran to its end."""
+
+    requested: Optional[int]
+    analysed: int
+    generation_failed: int
+    skipped: int
+    not_converged: int
+    negative: int
+    ended_early: bool
+    ended_at_trial: Optional[int]
+    best_found_at_trial: Optional[int]
+    skipped_at_points: list[int] = field(default_factory=list)
+
+    @classmethod
+    def parse(cls, d: Optional[dict]) -> Optional["SearchOutcome"]:
+        if not d:
+            return None
+        return cls(optional_integer(d.get("requested")), integer(d.get("analysed")),
+                   integer(d.get("generation_failed")), integer(d.get("skipped")),
+                   integer(d.get("not_converged")), integer(d.get("negative")),
+                   bool(d.get("ended_early", False)), optional_integer(d.get("ended_at_trial")),
+                   optional_integer(d.get("best_found_at_trial")),
+                   [int(p) for p in items(d.get("skipped_at_points"))])
+
+
+@dataclass
 class AnalysisResult:
     """One analysis of the run: a specified surface (EXECUT) or one search."""
 
@@ -193,6 +221,9 @@ class AnalysisResult:
     critical: list[Surface]
     slices: Optional[SliceTable]
     line_of_thrust: Optional[LineOfThrust]
+    search: Optional[SearchOutcome] = None
+    # The lowest factor of safety found so far: (trial, factor) where it fell, and at the end.
+    convergence: list[tuple[int, float]] = field(default_factory=list)
 
     @property
     def critical_surface(self) -> Optional[Surface]:
@@ -221,5 +252,7 @@ class AnalysisResult:
             critical=[Surface.parse(s) for s in items(d.get("critical"))],
             slices=SliceTable.parse(d.get("slices")),
             line_of_thrust=LineOfThrust.parse(d.get("line_of_thrust")),
+            search=SearchOutcome.parse(d.get("search")),
+            convergence=[(integer(t), number(f)) for t, f in items(d.get("convergence"))],
         )
 

@@ -11,7 +11,7 @@ from __future__ import annotations
 
 import json
 from dataclasses import dataclass, field
-from typing import ClassVar, Optional
+from typing import Any, ClassVar, Optional
 
 # The parts of a run's results have a module of their own; their names stay importable here.
 from .analysis_results import (  # noqa: F401
@@ -23,6 +23,7 @@ from .analysis_results import (  # noqa: F401
     SLICE_COLUMNS,
     SliceRow,
     SliceTable,
+    SearchOutcome,
     Surface,
     ThrustPoint,
     TrialSurface,
@@ -33,7 +34,7 @@ Point = tuple[float, float]
 
 SCHEMA = "scarpex-results"
 # Versions of the schema this reader understands.
-SUPPORTED_SCHEMA_VERSIONS = (1,)
+SUPPORTED_SCHEMA_VERSIONS = (1, 2)
 
 # Outcomes of a run the engine made, as the host reports them.
 COMPLETED, ABORTED, INCOMPLETE = "completed", "aborted", "incomplete"
@@ -69,6 +70,20 @@ class ErrorLine:
     detail: str  # what follows the code on its line (an item number)
     file: str  # "report" or "trace"
     line: int
+
+
+@dataclass
+class ResultWarning:
+    """What a result is worth: a stable code (the README lists them) and the message."""
+
+    code: str
+    message: str
+
+    @classmethod
+    def parse(cls, w: Any) -> "ResultWarning":
+        if isinstance(w, dict):
+            return cls(text(w.get("code")), text(w.get("message")))
+        return cls("", text(w))  # schema version 1: the message alone
 
 
 @dataclass
@@ -114,7 +129,11 @@ class Results:
     shift_y: float = 0.0
     status_lines: list[StatusLine] = field(default_factory=list)
     trace_messages: list[str] = field(default_factory=list)
-    warnings: list[str] = field(default_factory=list)
+    warnings: list[ResultWarning] = field(default_factory=list)
+    # "completed", "completed with warnings", "incomplete" or "aborted" (as the host's exit
+    # status and batch say); why a completed run's result is incomplete.
+    verdict: str = ""
+    incomplete_reasons: list[str] = field(default_factory=list)
     files: RunFiles = field(default_factory=RunFiles)
     host_svg: Optional[str] = None  # the host's own picture and HTML page, when asked for
     host_html: Optional[str] = None
@@ -171,7 +190,9 @@ class Results:
             status_lines=[StatusLine(integer(s.get("number")), text(s.get("text")),
                                      integer(s.get("count"))) for s in items(d.get("status_lines"))],
             trace_messages=[text(m.get("text")) for m in items(d.get("trace_messages"))],
-            warnings=[str(w) for w in items(d.get("warnings"))],
+            warnings=[ResultWarning.parse(w) for w in items(d.get("warnings"))],
+            verdict=text(d.get("verdict", d.get("outcome"))),
+            incomplete_reasons=[str(r) for r in items(d.get("incomplete_reasons"))],
             files=RunFiles(**{k: text(files.get(k)) for k in RunFiles.KINDS}),
             document=d,
         )
@@ -181,7 +202,7 @@ class Results:
         """A run that gave no results document, and why."""
         return cls(outcome=outcome, method=None, factor_of_safety=None, theta=None,
                    status="unknown", trial_count=0, error_codes=[], errors=[], analyses=[],
-                   reason=reason)
+                   verdict=outcome, reason=reason)
 
     # -- asking
 
@@ -197,6 +218,22 @@ class Results:
     def no_results(self) -> bool:
         """The run gave no results document: it failed, crashed or timed out."""
         return self.outcome in NO_RESULTS_OUTCOMES
+
+    @property
+    def incomplete(self) -> bool:
+        """The run completed, but its result is incomplete (see `incomplete_reasons`)."""
+        return self.verdict == INCOMPLETE
+
+    @property
+    def search(self) -> Optional[SearchOutcome]:
+        """The outcome of the search the summary speaks of (or the last search)."""
+        head = self.headline
+        if head is not None and head.search is not None:
+            return head.search
+        for analysis in reversed(self.analyses):
+            if analysis.search is not None:
+                return analysis.search
+        return None
 
     @property
     def not_available(self) -> Optional[str]:

@@ -103,3 +103,16 @@ def test_the_example_script_prints_and_draws_the_critical_circle(json_host, tmp_
     assert re.search(r"Critical circle: centre x = [\d.]+, y = [\d.]+, radius [\d.]+ m", done.stdout)
     picture = ET.parse(tmp_path / "layered_search.svg").getroot()
     assert any(e.get("class") == "surface critical" for e in picture.iter())
+
+
+def test_a_search_says_what_its_result_is_worth(json_host):
+    # A block search that skips every trial after its generation fails: no admissible surface.
+    text = (EXAMPLES / "block2_search.dat").read_text().replace("BLOCK2\n", "BLOCK\n")
+    text = text.replace("35. 17.75 45. 17.75 0.5\n", "35. 0.5 45. 0.5 0.5\n")
+    results = run(text.replace("500 2\n", "50 2\n"))
+    assert results.completed and results.incomplete and results.verdict == "incomplete"
+    codes = {w.code for w in results.warnings}
+    assert {"no-admissible-surface", "search-ended-early", "trials-skipped"} <= codes
+    search = results.search
+    assert search.requested == 50 and search.skipped + search.analysed == 50
+    assert search.ended_early and search.best_found_at_trial is None

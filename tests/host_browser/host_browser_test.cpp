@@ -78,6 +78,33 @@ TEST(Browser, PageRendersSummaryTablesAndPicture) {
                         quoted(shot.string()) + " > " + quoted((folder / "variety.txt").string());
   ASSERT_EQ(std::system(command.c_str()), 0);
   EXPECT_GT(std::stoi(read_file(folder / "variety.txt")), 50) << "the screenshot looks blank";
+  EXPECT_NE(dom.find("id=\"convergence\""), std::string::npos);
+}
+
+// A result that must not be taken as it stands: the banner of its warnings comes before the
+// factor of safety.
+TEST(Browser, WarningsStandAboveTheFactorOfSafety) {
+  std::string name = browser();
+  if (name.empty()) {
+    if (std::getenv("SCARPEX_REQUIRE_BROWSER") != nullptr) FAIL() << "no chromium installed";
+    GTEST_SKIP() << "no chromium installed";
+  }
+  TempFolder folder("banner");
+  copy_golden_outputs("search_all_trials_fail", folder.path());
+  fs::path page = folder / "report.html";
+  HostRun host = run_scarpex("--names " + quoted((folder / "names.dat").string()) +
+                             " --no-run --html " + quoted(page.string()));
+  ASSERT_EQ(host.status, 3) << host.err;
+  ASSERT_TRUE(run_browser(name, folder, "--dump-dom", page, folder / "dom.html"))
+      << read_file(folder / "browser.err");
+  std::string dom = read_file(folder / "dom.html");
+  const std::size_t banner = dom.find("id=\"warnings\"");
+  ASSERT_NE(banner, std::string::npos);
+  EXPECT_LT(banner, dom.find("id=\"summary\""));
+  for (const char* code : {"search-ended-early", "trials-skipped", "no-admissible-surface"}) {
+    EXPECT_NE(dom.find(std::string("data-code=\"") + code + "\""), std::string::npos) << code;
+  }
+  EXPECT_NE(dom.find("The result is incomplete"), std::string::npos);
 }
 
 }  // namespace

@@ -25,6 +25,21 @@ for element in root.iter(NS + "path"):
 legend = [g for g in root.iter(NS + "g") if g.get("class") == "legend"]
 legend_bins = {int(r.get("data-bin")): r.get("fill") for r in root.iter(NS + "rect")
                if r.get("class") == "legend-bin"}
+# Each legend line's swatch (the path before its label) and the strokes a class is drawn in.
+legend_strokes = {}
+for group in legend:
+    swatch = None
+    for element in group.iter():
+        if element.tag == NS + "path":
+            swatch = element.get("stroke")
+        elif element.tag == NS + "text" and swatch is not None:
+            legend_strokes[element.text] = swatch
+            swatch = None
+strokes = {}
+for element in root.iter(NS + "path"):
+    strokes.setdefault(element.get("class", ""), set()).add(element.get("stroke"))
 print(json.dumps({"root": root.tag, "paths": paths, "bins": bins, "legend": len(legend),
                   "legend_bins": legend_bins, "boundaries": boundaries,
+                  "legend_strokes": legend_strokes,
+                  "strokes": {k: sorted(v - {None}) for k, v in strokes.items()},
                   "texts": [t.text for t in root.iter(NS + "text") if t.text]}))
