@@ -29,11 +29,13 @@ STUDY_GUARD = 300
 POLL = 0.02  # seconds between two looks at what the cluster has done
 
 
-def test_a_local_cluster_gives_the_factors_of_the_local_pool_in_input_order(json_host):
+def test_a_local_cluster_gives_the_factors_of_the_local_pool_in_input_order(json_host,
+                                                                             tmp_path):
     problems = [with_cohesion(float(c)) for c in range(20, 0, -1)]
     here = run_many(problems, jobs=2, progress=False)
     with distributed.LocalCluster(n_workers=2, threads_per_worker=1, processes=True,
-                                  dashboard_address=None, silence_logs=logging.ERROR) as cluster, \
+                                  dashboard_address=None, silence_logs=logging.ERROR,
+                                  local_directory=tmp_path) as cluster, \
             distributed.Client(cluster) as client:
         there = run_many(problems, executor=client, progress=False)
     factors = [r.factor_of_safety for r in there]
@@ -71,8 +73,8 @@ def cluster(json_host, tmp_path):
         wait_until(address_file.exists, "the scheduler's address", START_GUARD)
         wait_until(lambda: "address" in address_file.read_text(), "the address", START_GUARD)
         address = json.loads(address_file.read_text())["address"]
-        workers = [start("worker", address, "--nthreads", "1", "--no-nanny", "--no-dashboard")
-                   for _ in range(2)]
+        workers = [start("worker", address, "--nthreads", "1", "--no-nanny", "--no-dashboard",
+                         "--local-directory", str(tmp_path)) for _ in range(2)]
         with distributed.Client(address, timeout=START_GUARD) as client:
             client.wait_for_workers(2, timeout=START_GUARD)
             yield client, workers
