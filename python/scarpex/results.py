@@ -188,7 +188,8 @@ class Results:
             shift_x=number(frame.get("shift_x", 0.0)),
             shift_y=number(frame.get("shift_y", 0.0)),
             status_lines=[StatusLine(integer(s.get("number")), text(s.get("text")),
-                                     integer(s.get("count"))) for s in items(d.get("status_lines"))],
+                                     integer(s.get("count")))
+                          for s in items(d.get("status_lines"))],
             trace_messages=[text(m.get("text")) for m in items(d.get("trace_messages"))],
             warnings=[ResultWarning.parse(w) for w in items(d.get("warnings"))],
             verdict=text(d.get("verdict", d.get("outcome"))),
