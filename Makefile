@@ -30,15 +30,17 @@ deps:
 	fi
 
 # What the tests use besides the build: GNU parallel (the documented scale-out line), Chromium
-# (the HTML page opened headless) and a comma-decimal locale (numbers read and written the same
-# under it). Without them those tests would be skipped.
+# (the HTML page opened headless), a comma-decimal locale (numbers read and written the same
+# under it), Dask's distributed scheduler (studies on a cluster) and tqdm (progress bars).
+# Without them those tests would be skipped.
 test-deps:
 	@if ! command -v parallel >/dev/null || ! command -v python3 >/dev/null || \
-	    ! command -v chromium >/dev/null || [ ! -f /usr/share/i18n/locales/de_DE ]; then \
-	  echo "Installing test tools: parallel python3 chromium locales"; \
+	    ! command -v chromium >/dev/null || [ ! -f /usr/share/i18n/locales/de_DE ] || \
+	    ! dpkg -s python3-distributed python3-tqdm >/dev/null 2>&1; then \
+	  echo "Installing test tools: parallel python3 chromium locales python3-distributed python3-tqdm"; \
 	  $(SUDO) apt-get update -qq && \
 	  DEBIAN_FRONTEND=noninteractive $(SUDO) apt-get install -y -qq --no-install-recommends \
-	    parallel python3 chromium locales; \
+	    parallel python3 chromium locales python3-distributed python3-tqdm; \
 	fi
 	@locale -a 2>/dev/null | grep -qi '^de_DE\.utf-\?8$$' || $(SUDO) localedef -i de_DE -f UTF-8 de_DE.UTF-8
 

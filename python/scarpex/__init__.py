@@ -1,5 +1,5 @@
 """Scarpex from Python: build a slope, write its input file, run the engine, read the
-results, and study the uncertainty of the soil properties.
+results, and study the uncertainty of the soil properties, on this machine or on a cluster.
 
     from scarpex import *
     problem = Problem.create(Profile(...), [Soil(...)], SpecifiedSurface(points, bishop=True))
@@ -19,6 +19,7 @@ from .montecarlo import (
     apply_sample,
     monte_carlo,
 )
+from .parametric import ParametricResult, parametric
 from .problem import (
     Analysis,
     Anisotropy,

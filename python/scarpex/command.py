@@ -26,6 +26,18 @@ MAX_ANISO_RANGES = 10
 MAX_LIMITS = 20
 MAX_SURFACE_POINTS = 100
 MAX_BOXES = 10
+# The package writes its input files in this encoding; the engine reads bytes.
+INPUT_ENCODING = "utf-8"
+# The engine keeps this many bytes of the PROFIL title line (in UTF-8 a character takes one
+# to four).
+TITLE_BYTES = 80
+
+
+def first_title_bytes(line: str) -> str:
+    """The part of a title line the engine keeps: its first TITLE_BYTES bytes, without a
+    character cut in two."""
+    return line.encode(INPUT_ENCODING)[:TITLE_BYTES].decode(INPUT_ENCODING, errors="ignore")
+
 
 def _reals(values: Sequence[float], item: str) -> list[str]:
     return [format_real(v, item) for v in values]

@@ -15,6 +15,7 @@ from .command import (
     Command,
     Toggle,
     _reals,
+    first_title_bytes,
     _too_many,
 )
 from .datalines import (
@@ -81,7 +82,7 @@ class Profile(Command):
         nxt = source.next_line()
         if nxt is None:
             raise InputFormatError("PROFIL: the file ends where the title is due")
-        title = nxt[1][:80].rstrip()
+        title = first_title_bytes(nxt[1]).rstrip()
         n = reader.integer("boundary count")
         top = reader.integer("top boundary count")
         units = reader.integer("unit system")

@@ -1,69 +1,30 @@
 """A probabilistic study: soil properties drawn at random, one engine run per sample.
 
-Each sample runs in a process of its own (through the host's batch runner when it has one),
-so every run starts fresh and the study is reproducible for a given seed. The sampling uses
-numpy's Generator; the rest of the package needs only the standard library.
+Each sample runs in a process of its own, on this machine or on any executor (a Dask cluster,
+say), so every run starts fresh and the study is reproducible for a given seed. The sampling
+uses numpy's Generator; the rest of the package needs only the standard library.
 """
 
 from __future__ import annotations
 
 import math
 import os
-import re
+import warnings
 from dataclasses import dataclass, field
-from typing import Mapping, Optional, Sequence, Union
+from typing import Any, Mapping, Optional, Sequence, Union
 
-from .problem import Problem, Soils, SoilChanges
-from .runner import run_many
+from .problem import Problem
+from .runner import DEFAULT_TIMEOUT
+from .soil_properties import PROPERTY_RANGES, SoilProperty, apply_sample
+from .study_runs import factor_of, run_samples, why_no_factor
 from .validation import ProblemError
 
-# Physical ranges of the soil properties a study may vary: draws outside them are drawn again
-# (the distribution is truncated to the range).
-PROPERTY_RANGES: dict[str, tuple[float, float]] = {
-    "total_unit_weight": (0.0, math.inf),
-    "saturated_unit_weight": (0.0, math.inf),
-    "cohesion": (0.0, math.inf),
-    "friction_angle": (0.0, 89.999),
-    "pore_pressure_ratio": (0.0, 1.0),
-    "pore_pressure_constant": (0.0, math.inf),
-}
-_ALIASES = {"phi": "friction_angle", "friction": "friction_angle", "c": "cohesion",
-            "unit_weight": "total_unit_weight", "gamma": "total_unit_weight", "ru": "pore_pressure_ratio"}
+# A study warns when more than this share of its samples gave no factor of safety.
+WARN_ABOVE_FAILED_SHARE = 0.01
 
 # Draws of a truncated distribution are repeated this often before the range is declared
 # out of the distribution's reach.
 _MAX_REDRAWS = 1000
-
-
-@dataclass(frozen=True)
-class SoilProperty:
-    """A property of one soil type, such as the cohesion of soil 1."""
-
-    soil: int
-    name: str
-
-    def __str__(self) -> str:
-        return f"soil {self.soil} {self.name}"
-
-    @classmethod
-    def of(cls, key: Union["SoilProperty", str, tuple]) -> "SoilProperty":
-        """Accepts SoilProperty(1, "cohesion"), (1, "cohesion") or "soil 1 cohesion"."""
-        if isinstance(key, SoilProperty):
-            soil, name = key.soil, key.name
-        elif isinstance(key, tuple) and len(key) == 2:
-            soil, name = key
-        elif isinstance(key, str):
-            match = re.fullmatch(r"\s*soil\s+(\d+)\s+([A-Za-z_ ]+?)\s*", key)
-            if not match:
-                raise ProblemError(repr(key), 'name a property as "soil N property"')
-            soil, name = int(match.group(1)), match.group(2).replace(" ", "_")
-        else:
-            raise ProblemError(repr(key), "not a soil property")
-        name = _ALIASES.get(name, name)
-        if name not in PROPERTY_RANGES:
-            raise ProblemError(f"soil {soil} {name}",
-                               f"not a property that can vary ({', '.join(PROPERTY_RANGES)})")
-        return cls(int(soil), name)
 
 
 class Distribution:
@@ -127,30 +88,12 @@ def _truncated(dist: Distribution, rng, n: int, lo: float, hi: float, item: str)
     raise ProblemError(item, f"the distribution rarely falls within {lo} to {hi}")
 
 
-def apply_sample(problem: Problem, values: Mapping[SoilProperty, float]) -> Problem:
-    """A copy of the problem with the given soil properties set wherever the soil type is
-    defined (every new set of soil types, and every change of that type)."""
-    sample = problem.copy()
-    for prop, value in values.items():
-        touched = False
-        for command in sample.commands:
-            if isinstance(command, Soils) and 1 <= prop.soil <= len(command.soils):
-                setattr(command.soils[prop.soil - 1], prop.name, float(value))
-                touched = True
-            elif isinstance(command, SoilChanges):
-                for change in command.changes:
-                    if change.soil_type == prop.soil:
-                        setattr(change.soil, prop.name, float(value))
-                        touched = True
-        if not touched:
-            raise ProblemError(str(prop), f"the problem defines no soil type {prop.soil}")
-    return sample
-
-
 @dataclass
 class MonteCarloResult:
     """The factor of safety of every sample (NaN where a run gave none) and its statistics
-    over the samples that gave one."""
+    over the samples that gave one. The samples without a factor are counted, each with
+    its reason, and the probability of failure is given both with them counted as failures
+    and without them."""
 
     samples: dict  # SoilProperty -> numpy array of the drawn values
     factors: "object"  # numpy array, one per sample
@@ -158,6 +101,7 @@ class MonteCarloResult:
     seed: Optional[int]
     failure_threshold: float = 1.0
     errors: dict = field(default_factory=dict)  # sample index -> error codes of a failed run
+    reasons: dict = field(default_factory=dict)  # sample index -> why it gave no factor
 
     @property
     def valid(self):
@@ -171,8 +115,13 @@ class MonteCarloResult:
 
     @property
     def failed_runs(self) -> int:
-        """Samples whose run gave no factor of safety (aborted, or no results)."""
+        """Samples whose run gave no factor of safety (not run, aborted, failed, crashed or
+        timed out)."""
         return self.n - len(self.valid)
+
+    @property
+    def failed_share(self) -> float:
+        return self.failed_runs / self.n if self.n else math.nan
 
     @property
     def mean(self) -> float:
@@ -184,9 +133,21 @@ class MonteCarloResult:
 
     @property
     def probability_of_failure(self) -> float:
-        """The share of the samples with a factor of safety below the threshold (1.0)."""
+        """The share of the samples with a factor of safety below the threshold (1.0),
+        among the samples that gave one."""
+        return self.probability_of_failure_excluding_failed_runs
+
+    @property
+    def probability_of_failure_excluding_failed_runs(self) -> float:
         valid = self.valid
         return float((valid < self.failure_threshold).mean()) if len(valid) else math.nan
+
+    @property
+    def probability_of_failure_counting_failed_runs(self) -> float:
+        """The share of all samples that fell below the threshold or gave no factor: the
+        probability of failure if every sample without a factor had failed."""
+        below = int((self.valid < self.failure_threshold).sum())
+        return (below + self.failed_runs) / self.n if self.n else math.nan
 
     @property
     def reliability_index(self) -> float:
@@ -195,13 +156,27 @@ class MonteCarloResult:
         return (self.mean - self.failure_threshold) / sd if sd and sd > 0 else math.nan
 
     def summary(self) -> str:
+        probability = f"probability of failure (F < {self.failure_threshold:g})"
+        if self.failed_runs:
+            probabilities = [
+                f"{probability}, samples without a factor left out: "
+                f"{self.probability_of_failure_excluding_failed_runs:.4f}",
+                f"{probability}, samples without a factor counted as failures: "
+                f"{self.probability_of_failure_counting_failed_runs:.4f}",
+            ]
+        else:
+            probabilities = [f"{probability}: {self.probability_of_failure:.4f}"]
         lines = [
             f"samples: {self.n} ({self.failed_runs} without a factor of safety)",
             f"mean factor of safety: {self.mean:.4f}",
             f"standard deviation: {self.sd:.4f}",
-            f"probability of failure (F < {self.failure_threshold:g}): {self.probability_of_failure:.4f}",
+            *probabilities,
             f"reliability index: {self.reliability_index:.3f}",
         ]
+        if self.reasons:
+            first = min(self.reasons)
+            lines.append(f"first sample without a factor, number {first + 1}: "
+                         f"{self.reasons[first]}")
         return "\n".join(lines)
 
     def histogram_svg(self, bins: int = 20, width: int = 640, height: int = 400) -> str:
@@ -222,13 +197,19 @@ def monte_carlo(
     host: Union[str, os.PathLike, None] = None,
     workdir: Union[str, os.PathLike, None] = None,
     failure_threshold: float = 1.0,
+    timeout: Optional[float] = DEFAULT_TIMEOUT,
+    executor: Any = None,
+    progress: Optional[bool] = None,
 ) -> MonteCarloResult:
     """Samples the soil properties and runs each sample as its own process.
 
     `variables` maps a soil property ("soil 1 cohesion", (2, "friction_angle") or a
     SoilProperty) to its distribution; draws are truncated to the property's physical
-    range. The same seed gives the same samples and so the same study. Every sample problem
-    is validated before any run."""
+    range. The same seed gives the same samples and so the same study, on whichever
+    executor runs it (see run_many for `executor`, `jobs`, `timeout` per run and
+    `progress`). A sample that fails validation is not run; it counts, like a run that gave
+    no factor of safety, as a failed sample with its reason, and a warning says so when such
+    samples are more than 1 % of the study."""
     import numpy as np
 
     if n < 1:
@@ -243,25 +224,31 @@ def monte_carlo(
         lo, hi = PROPERTY_RANGES[prop.name]
         samples[prop] = _truncated(dist, rng, n, lo, hi, str(prop))
     problems = [apply_sample(problem, {p: samples[p][i] for p in props}) for i in range(n)]
-    for i, sample in enumerate(problems):
-        try:
-            sample.validate()
-        except ProblemError as error:
-            raise ProblemError(f"sample {i + 1}", str(error)) from None
-    results = run_many(problems, workdir, jobs=jobs, host=host, validate=False)
-    factors = np.full(n, np.nan)
-    outcomes: list[str] = []
-    errors: dict = {}
+    results = run_samples(problems, workdir, jobs=jobs, host=host, timeout=timeout,
+                          executor=executor, progress=progress)
+    study = MonteCarloResult(samples, np.full(n, np.nan), [r.outcome for r in results], seed,
+                             failure_threshold)
     for i, r in enumerate(results):
-        if r is None:
-            outcomes.append("no results")
+        factor = factor_of(r)
+        if factor is not None:
+            study.factors[i] = factor
             continue
-        outcomes.append(r.outcome)
-        if r.completed and r.factor_of_safety is not None:
-            factors[i] = r.factor_of_safety
-        else:
-            errors[i] = list(r.error_codes) or ([r.not_available] if r.not_available else [])
-    return MonteCarloResult(samples, factors, outcomes, seed, failure_threshold, errors)
+        study.reasons[i] = why_no_factor(r)
+        if not r.no_results:
+            study.errors[i] = list(r.error_codes) or ([r.not_available] if r.not_available else [])
+    _warn_of_failed_samples(study)
+    return study
+
+
+def _warn_of_failed_samples(study: MonteCarloResult) -> None:
+    if study.failed_share <= WARN_ABOVE_FAILED_SHARE:
+        return
+    warnings.warn(
+        f"{study.failed_runs} of {study.n} samples ({study.failed_share:.1%}) gave no factor "
+        f"of safety: the probability of failure is "
+        f"{study.probability_of_failure_counting_failed_runs:.4f} with them counted as "
+        f"failures, {study.probability_of_failure_excluding_failed_runs:.4f} without them "
+        f"(reasons: MonteCarloResult.reasons)", RuntimeWarning, stacklevel=3)
 
 
 __all__: Sequence[str] = [

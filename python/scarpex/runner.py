@@ -7,72 +7,30 @@ results as JSON, which `Results` gives types.
 
 from __future__ import annotations
 
-import json
 import os
-import shutil
-import subprocess
 import tempfile
-from concurrent.futures import ThreadPoolExecutor
+import warnings
+from collections import Counter
 from pathlib import Path
-from typing import Iterable, Optional, Sequence, Union
+from typing import Any, Optional, Sequence, Union
 
+from .execution import RunCall, run_calls
+from .host import (  # noqa: F401  (their names stay importable from here)
+    HOST_ENVIRONMENT_VARIABLE,
+    HostError,
+    find_host,
+    host_capabilities,
+    json_host,
+)
+from .host_run import run_in_folder
 from .problem import Problem
-from .results import Results, ResultsFormatError
-
-HOST_ENVIRONMENT_VARIABLE = "SCARPEX_HOST"
-_REPOSITORY = Path(__file__).resolve().parents[2]
+from .results import Results
+from .run_folder import candidates, claimed_folder
 
 ProblemLike = Union[Problem, str]
 
-
-class HostError(RuntimeError):
-    """No run could be made: the host is missing, failed, or gave no results."""
-
-
-def find_host(host: Union[str, os.PathLike, None] = None) -> Path:
-    """The `scarpex` host: the one given, else $SCARPEX_HOST, else build/scarpex of the
-    repository this package lives in, else `scarpex` on the PATH."""
-    named = host if host is not None else os.environ.get(HOST_ENVIRONMENT_VARIABLE) or None
-    if named is not None:
-        if os.path.isfile(named) and os.access(named, os.X_OK):
-            return Path(named).resolve()
-        raise HostError(f"no scarpex host at {os.fspath(named)}")
-    for candidate in (os.fspath(_REPOSITORY / "build" / "scarpex"), shutil.which("scarpex")):
-        if candidate and os.path.isfile(candidate) and os.access(candidate, os.X_OK):
-            return Path(candidate).resolve()
-    raise HostError(
-        f"no scarpex host found: build it (make build) or set {HOST_ENVIRONMENT_VARIABLE}"
-    )
-
-
-def host_capabilities(host: Union[str, os.PathLike, None] = None) -> set[str]:
-    """What the host offers: "json" (results as JSON) and "batch" (many runs)."""
-    path = find_host(host)
-    return set(_capabilities(os.fspath(path), path.stat().st_mtime))
-
-
-_CAPABILITIES: dict[tuple[str, float], tuple[str, ...]] = {}
-
-
-def _capabilities(path: str, mtime: float) -> tuple[str, ...]:
-    key = (path, mtime)
-    if key not in _CAPABILITIES:
-        found = []
-        top = _help_text([path, "--help"])
-        if "--json" in top:
-            found.append("json")
-        if "batch" in top and "--jsonl" in _help_text([path, "batch", "--help"]):
-            found.append("batch")
-        _CAPABILITIES[key] = tuple(found)
-    return _CAPABILITIES[key]
-
-
-def _help_text(command: list[str]) -> str:
-    try:
-        done = subprocess.run(command, capture_output=True, text=True, timeout=30)
-    except (OSError, subprocess.TimeoutExpired):
-        return ""
-    return done.stdout + done.stderr
+# The default time one run may take, in seconds.
+DEFAULT_TIMEOUT = 600
 
 
 def input_text(problem: ProblemLike, validate: bool = True) -> str:
@@ -94,73 +52,29 @@ def run(
     name: str = "problem",
     pictures: bool = False,
     validate: bool = True,
-    timeout: Optional[float] = 600,
+    timeout: Optional[float] = DEFAULT_TIMEOUT,
 ) -> Results:
     """Runs one problem and returns its results.
 
-    The problem is validated and written as `<name>.dat` in `workdir` (a temporary folder,
-    removed afterwards, when none is given), where the engine's output files stay. A run
-    that the engine aborts returns Results whose outcome and error codes say so; HostError
-    means that no run could be made at all. With `pictures`, the host's own SVG picture
-    and HTML report come back in `host_svg` and `host_html`.
+    The problem is validated and written (as UTF-8) as `<name>.dat` in `workdir` (a
+    temporary folder, removed afterwards, when none is given), where the engine's output
+    files stay. While another run holds `workdir`, this one runs in `workdir/<name>-2` (or
+    -3, ...) instead, so that runs from many threads or processes never share their files.
+    A run that the engine aborts returns Results whose outcome and error codes say so;
+    HostError means that no run could be made at all, or that it ran longer than `timeout`
+    seconds. With `pictures`, the host's own SVG picture and HTML report come back in
+    `host_svg` and `host_html`.
     """
     text = input_text(problem, validate)
-    path = find_host(host)
-    if "json" not in host_capabilities(path):
-        raise HostError(f"the scarpex host at {path} cannot write JSON results (--json)")
+    path = json_host(host)
     if workdir is None:
         with tempfile.TemporaryDirectory(prefix="scarpex-") as temporary:
-            return _run_in(text, Path(temporary), path, name, pictures, timeout)
-    folder = Path(workdir)
-    folder.mkdir(parents=True, exist_ok=True)
-    return _run_in(text, folder, path, name, pictures, timeout)
-
-
-def _run_in(text: str, folder: Path, host: Path, name: str, pictures: bool,
-            timeout: Optional[float]) -> Results:
-    folder = folder.resolve()
-    input_path = folder / f"{name}.dat"
-    json_path = folder / f"{name}.json"
-    input_path.write_text(text)
-    _remove(json_path)
-    command = [os.fspath(host), os.fspath(input_path), "--json", os.fspath(json_path)]
-    if pictures:
-        command += ["--svg", os.fspath(folder / f"{name}.svg"),
-                    "--html", os.fspath(folder / f"{name}.html")]
-    try:
-        done = subprocess.run(command, capture_output=True, text=True, timeout=timeout,
-                              cwd=folder)
-    except subprocess.TimeoutExpired:
-        raise HostError(f"the run of {input_path} took longer than {timeout} s") from None
-    results = _read_results(json_path, done)
-    if pictures:
-        results.host_svg = _read_optional(folder / f"{name}.svg")
-        results.host_html = _read_optional(folder / f"{name}.html")
-    return results
-
-
-def _read_results(json_path: Path, done: subprocess.CompletedProcess) -> Results:
-    if not json_path.is_file():
-        said = (done.stderr or done.stdout).strip().splitlines()
-        raise HostError(
-            f"the host gave no results (exit status {done.returncode})"
-            + (f": {said[-1]}" if said else "")
-        )
-    try:
-        return Results.from_json(json_path.read_text())
-    except ResultsFormatError as error:
-        raise HostError(f"{json_path}: {error}") from None
-
-
-def _read_optional(path: Path) -> Optional[str]:
-    return path.read_text() if path.is_file() else None
-
-
-def _remove(path: Path) -> None:
-    try:
-        path.unlink()
-    except FileNotFoundError:
-        pass
+            return run_in_folder(text, Path(temporary).resolve(), path, name,
+                                 timeout=timeout, pictures=pictures)
+    base = Path(workdir)
+    with claimed_folder(candidates(base, base, name)) as (folder, lock):
+        return run_in_folder(text, folder, path, name, timeout=timeout, pictures=pictures,
+                             lock=lock)
 
 
 def run_many(
@@ -170,99 +84,57 @@ def run_many(
     jobs: Optional[int] = None,
     host: Union[str, os.PathLike, None] = None,
     validate: bool = True,
-    timeout: Optional[float] = 600,
-) -> list[Optional[Results]]:
-    """Runs many problems, each in a process of its own, `jobs` at a time, and returns their
-    results in the order given (None for a run that gave no results at all).
+    timeout: Optional[float] = DEFAULT_TIMEOUT,
+    executor: Any = None,
+    progress: Optional[bool] = None,
+) -> list[Results]:
+    """Runs many problems, each in a process of its own, and returns their results in the
+    order given, one Results per problem.
 
-    The host's batch runner does the work when the host has one; otherwise one host process
-    is started per problem. Inputs and outputs go to `workdir` (temporary when not given).
+    Without an `executor`, `jobs` runs at a time (default: one per core) on this machine.
+    Any `concurrent.futures.Executor` or a `dask.distributed.Client` may run them instead;
+    there each run finds the host of its worker ($SCARPEX_HOST, else the PATH) unless `host`
+    names one. `timeout` is per run. A run that gave no results is a Results of outcome
+    "failed", "crashed" or "timed out" with its `reason`, and a warning counts them.
+    Every run has a folder of its own, `workdir/runs/run0001`, ... (a temporary one on its
+    worker when no workdir is given; with a cluster, a workdir must be a folder every worker
+    shares). `progress` shows a bar of runs done (default: when standard error is a
+    terminal). Ctrl-C stops the batch and leaves no run of this machine running.
     """
     texts = [input_text(p, validate) for p in problems]
-    path = find_host(host)
-    if "json" not in host_capabilities(path):
-        raise HostError(f"the scarpex host at {path} cannot write JSON results (--json)")
-    jobs = max(1, jobs or os.cpu_count() or 1)
-    if workdir is None:
-        with tempfile.TemporaryDirectory(prefix="scarpex-batch-") as temporary:
-            return _run_many_in(texts, Path(temporary), path, jobs, timeout)
-    folder = Path(workdir)
-    folder.mkdir(parents=True, exist_ok=True)
-    return _run_many_in(texts, folder, path, jobs, timeout)
+    results = run_texts(texts, run_names(len(texts)), workdir, jobs=jobs, host=host,
+                        timeout=timeout, executor=executor, progress=progress)
+    warn_of_runs_without_results(results, "runs")
+    return results
 
 
-def _sample_names(count: int) -> list[str]:
+def run_texts(texts: Sequence[str], names: Sequence[str],
+              workdir: Union[str, os.PathLike, None], *, jobs: Optional[int] = None,
+              host: Union[str, os.PathLike, None] = None,
+              timeout: Optional[float] = DEFAULT_TIMEOUT, executor: Any = None,
+              progress: Optional[bool] = None) -> list[Results]:
+    """Runs the input texts as run_many does, each named as given (its run folder)."""
+    if executor is None:
+        host = json_host(host)  # here, before any run: missing, it is one clear error
+    runs = None if workdir is None else Path(workdir).resolve() / "runs"
+    host_name = None if host is None else os.fspath(host)
+    calls: list[RunCall] = [(text, name, host_name, runs, timeout)
+                            for text, name in zip(texts, names)]
+    return run_calls(calls, executor=executor, jobs=jobs, progress=progress)
+
+
+def run_names(count: int) -> list[str]:
     width = max(4, len(str(count)))
     return [f"run{i:0{width}d}" for i in range(1, count + 1)]
 
 
-def _run_many_in(texts: list[str], folder: Path, host: Path, jobs: int,
-                 timeout: Optional[float]) -> list[Optional[Results]]:
-    folder = folder.resolve()
-    names = _sample_names(len(texts))
-    inputs = folder / "inputs"
-    inputs.mkdir(exist_ok=True)
-    for name, text in zip(names, texts):
-        (inputs / f"{name}.dat").write_text(text)
-    found: dict[str, Optional[Results]] = {}
-    if "batch" in host_capabilities(host):
-        found = _batch(names, inputs, folder / "runs", host, jobs, timeout)
-    # Whatever the batch runner did not give back (or all, without one) runs on its own.
-    missing = [n for n in names if n not in found]
-    if missing:
-        def single(name: str) -> tuple[str, Optional[Results]]:
-            try:
-                return name, _run_in(texts[names.index(name)], folder / "runs" / name, host,
-                                     name, False, timeout)
-            except HostError:
-                return name, None
-
-        for name in missing:
-            (folder / "runs" / name).mkdir(parents=True, exist_ok=True)
-        with ThreadPoolExecutor(max_workers=jobs) as pool:
-            for name, results in pool.map(single, missing):
-                found[name] = results
-    return [found.get(n) for n in names]
-
-
-def _batch(names: list[str], inputs: Path, out: Path, host: Path, jobs: int,
-           timeout: Optional[float]) -> dict[str, Optional[Results]]:
-    """The runs the batch runner reported, by name (None: it reported the run as failed)."""
-    out.mkdir(exist_ok=True)
-    jsonl = out / "results.jsonl"
-    _remove(jsonl)
-    command = [os.fspath(host), "batch", "--jobs", str(jobs), "--out", os.fspath(out),
-               "--jsonl", os.fspath(jsonl)] + [os.fspath(inputs / f"{n}.dat") for n in names]
-    try:
-        subprocess.run(command, capture_output=True, text=True, timeout=timeout,
-                       stdin=subprocess.DEVNULL)
-    except subprocess.TimeoutExpired:
-        return {}
-    # Each line: {"input", "folder", "outcome", "exit_status", "message", "results"}, with
-    # results null for a run that failed or crashed (it is not tried again).
-    found: dict[str, Optional[Results]] = {}
-    if jsonl.is_file():
-        for line in _lines(jsonl):
-            try:
-                entry = json.loads(line)
-                name = Path(str(entry.get("input", ""))).stem
-                document = entry.get("results")
-                found[name] = None if document is None else Results.from_dict(document)
-            except (ValueError, AttributeError):
-                continue
-    # Each run folder also holds its own result.json.
-    for name in names:
-        single = out / name / "result.json"
-        if found.get(name) is None and single.is_file():
-            try:
-                found[name] = Results.from_json(single.read_text())
-            except ResultsFormatError:
-                pass
-    return {name: found[name] for name in names if name in found}
-
-
-def _lines(path: Path) -> Iterable[str]:
-    with open(path, encoding="utf-8") as f:
-        for line in f:
-            if line.strip():
-                yield line
+def warn_of_runs_without_results(results: Sequence[Results], what: str) -> None:
+    lost = [(i, r) for i, r in enumerate(results, start=1) if r.no_results]
+    if not lost:
+        return
+    kinds = ", ".join(f"{count} {outcome}" for outcome, count in
+                      Counter(r.outcome for _, r in lost).items())
+    first, results_of_first = lost[0]
+    warnings.warn(f"{len(lost)} of {len(results)} {what} gave no results ({kinds}); "
+                  f"the first, number {first}: {results_of_first.reason}",
+                  RuntimeWarning, stacklevel=3)

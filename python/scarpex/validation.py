@@ -23,6 +23,7 @@ from .analyses import (
     _TrialSearch,
 )
 from .command import (
+    INPUT_ENCODING,
     MAX_ANISO_ENTRIES,
     MAX_ANISO_RANGES,
     MAX_BOUNDARIES,
@@ -36,6 +37,7 @@ from .command import (
     MAX_SOILS,
     MAX_SURFACE_POINTS,
     MAX_TIES,
+    TITLE_BYTES,
     Command,
     Point,
     Toggle,
@@ -45,6 +47,8 @@ from .header import Controls
 from .water_loads import Earthquake, Loads, Reinforcement, Ties, Water
 
 TOLERANCE = 0.001  # two coordinates closer than this are the same, as in the engine
+# Characters that end a line, for the engine or for a reader of the written file.
+LINE_BREAKS = frozenset("\n\r\v\f\x1c\x1d\x1e\x85\u2028\u2029")
 
 
 class ProblemError(ValueError):
@@ -132,9 +136,17 @@ def _controls(c: Controls) -> None:
             raise ProblemError(f"header {name}", "a tolerance must be above 0")
 
 
+def _title(title: str, item: str) -> None:
+    if any(character in LINE_BREAKS for character in title):
+        raise ProblemError(item, "has a line break; the title is one line of the input file")
+    size = len(title.encode(INPUT_ENCODING))
+    if size > TITLE_BYTES:
+        raise ProblemError(item, f"{size} bytes as {INPUT_ENCODING.upper()} ({len(title)} "
+                                 f"characters); the engine keeps {TITLE_BYTES} bytes")
+
+
 def _profile(c: Profile, state: _State, item: str) -> None:
-    if len(c.title) > 80:
-        raise ProblemError(f"{item} title", "longer than 80 characters")
+    _title(c.title, f"{item} title")
     _count(len(c.boundaries), f"{item} boundary count", 1, MAX_BOUNDARIES)
     _count(c.top_count, f"{item} top boundary count", 1, len(c.boundaries))
     _count(int(c.units), f"{item} unit system", 0, 2**31 - 1)

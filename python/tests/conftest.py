@@ -49,3 +49,21 @@ def json_host(host) -> Path:
 @pytest.fixture
 def layered_text() -> str:
     return (EXAMPLES / "layered_slope.dat").read_text()
+
+
+# A results document naming the input $1, written to $3 (a run is INPUT --json FILE).
+FAKE_RESULTS = ('printf \'{"schema": "scarpex-results", "schema_version": 1, '
+                '"files": {"input": "%s"}, "outcome": "completed", '
+                '"summary": {"factor_of_safety": 1.5}}\' "$1" > "$3"')
+
+
+def write_host(folder: Path, body: str, name: str = "scarpex", batch: bool = False) -> Path:
+    """A stand-in host: a shell script that answers --help as a host that writes JSON (and,
+    with `batch`, has a batch runner) does, and runs `body` for anything else."""
+    top = "--json FILE" + (" batch" if batch else "")
+    help_text = (f'[ "$1" = --help ] && {{ echo "{top}"; exit 0; }}\n'
+                 '[ "$1 $2" = "batch --help" ] && { echo "--jsonl FILE"; exit 0; }')
+    path = folder / name
+    path.write_text(f"#!/bin/bash\n{help_text}\n{body}\n")
+    path.chmod(0o755)
+    return path

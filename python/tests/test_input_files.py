@@ -175,6 +175,10 @@ def test_the_title_keeps_80_columns_and_the_header_reads_in_free_format():
     assert problem.controls.spencer_inner_limit == 50 and problem.controls.report_switch == 1
     assert problem.frame.mirror_axis_x == 15.0 and problem.frame.shift_x == 2.5
     assert Problem.from_input(problem.to_input()) == problem
+    # The engine keeps the title's first 80 bytes, not characters; a character is not cut.
+    for title, kept in (("é" * 50, "é" * 40), ("x" * 79 + "é", "x" * 79)):
+        assert Problem.from_input(text.replace(problem.find(Profile).title, title)).find(
+            Profile).title == kept
 
 
 def test_illegal_commands_and_counts_beyond_the_tables_are_refused_naming_them():

@@ -4,10 +4,13 @@ cohesion, F = k c. A normal cohesion then gives a normal F with mean k mean(c) a
 deviation k sd(c), and F < 1 exactly where c < 1/k."""
 
 import math
+import re
 import xml.etree.ElementTree as ET
+from concurrent.futures import ThreadPoolExecutor
 
 import numpy as np
 import pytest
+from conftest import write_host
 from test_input_files import layered_problem
 
 from scarpex import (
@@ -25,7 +28,7 @@ from scarpex import (
     monte_carlo,
     run,
 )
-from scarpex.montecarlo import MonteCarloResult, _truncated
+from scarpex.montecarlo import PROPERTY_RANGES, MonteCarloResult, _truncated
 from scarpex.svg import histogram_counts, histogram_svg
 
 SAMPLES = 300  # each sample is one engine process: enough for a tight check, a few seconds
@@ -133,7 +136,33 @@ def test_statistics_leave_out_runs_without_a_factor_and_count_them():
     assert result.failed_runs == 1
     assert result.mean == pytest.approx(1.1) and result.sd == pytest.approx(0.2)
     assert result.probability_of_failure == pytest.approx(1 / 3)
+    assert result.probability_of_failure_counting_failed_runs == pytest.approx(2 / 4)
     assert "1 without a factor of safety" in result.summary()
+
+
+def test_samples_that_fail_are_counted_with_their_reasons_and_both_probabilities(
+        json_host, slope_factor, tmp_path, monkeypatch):
+    # Untruncated draws, so that some cohesions are negative: validation refuses those.
+    monkeypatch.setitem(PROPERTY_RANGES, "cohesion", (-math.inf, math.inf))
+    # The first sample to reach the host never finishes.
+    host = write_host(tmp_path, f'mkdir {tmp_path}/held 2>/dev/null && exec sleep 60\n'
+                                f'exec {json_host} "$@"')
+    critical_c = 1.0 / slope_factor
+    with ThreadPoolExecutor(2) as pool, pytest.warns(
+            RuntimeWarning, match=r"of 20 samples \(\d+\.\d%\) gave no factor of safety"):
+        study = monte_carlo(frictionless(), {"soil 1 cohesion": Normal(critical_c, critical_c)},
+                            n=20, seed=3, host=host, timeout=1.0, executor=pool)
+    negative = set(np.flatnonzero(study.samples[SoilProperty(1, "cohesion")] < 0))
+    refused = {i for i, why in study.reasons.items()
+               if re.fullmatch(r"failed: not run: .* soil 1 cohesion: -[\d.]+ is negative", why)}
+    timed_out = [i for i, why in study.reasons.items() if why.startswith("timed out: ")]
+    assert negative and refused == negative and len(timed_out) == 1
+    assert study.failed_runs == len(negative) + 1 and study.outcomes[timed_out[0]] == "timed out"
+    factors = study.factors[np.isfinite(study.factors)]
+    below = int((factors < 1.0).sum())
+    assert study.probability_of_failure == below / len(factors)
+    assert study.probability_of_failure_counting_failed_runs == (below + study.failed_runs) / 20
+    assert "counted as failures" in study.summary()
 
 
 def test_histogram_counts_put_every_value_in_a_bin():

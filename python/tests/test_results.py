@@ -2,6 +2,7 @@
 
 import json
 import math
+import pickle
 import xml.etree.ElementTree as ET
 
 import pytest
@@ -29,6 +30,7 @@ def test_a_specified_surface_by_spencers_method():
     assert r.line_of_thrust.points[0].x == 11.14 and len(r.line_of_thrust.points) == 37
     assert r.unit_system == "metric" and r.length_unit == "m"
     assert r.check() is r
+    assert pickle.loads(pickle.dumps(r)) == r  # as a worker of a cluster sends it back
 
 
 def test_an_aborted_run_says_so_and_carries_no_factor():
@@ -53,18 +55,46 @@ def test_a_search_lists_its_critical_surfaces_most_critical_first():
     assert r.status_lines[1].number == 4 and r.status_lines[1].count == 1
 
 
-def test_values_that_did_not_fit_their_field_read_as_nan():
+# The host writes null for a value that did not fit its field: a null anywhere reads as NaN
+# (a real), None (a value that may be absent) or 0 (a count), and never costs the run.
+NULLS = [
+    ("a slice value",
+     lambda d: d["analyses"][0]["slices"]["rows"][0].update(weight=None, index=None),
+     lambda r: math.isnan(r.slices.rows[0].weight) and r.slices.rows[0].index == 0),
+    ("the frame's values",
+     lambda d: d["frame"].update(mirror_axis_x=None, shift_x=None, shift_y=None),
+     lambda r: all(map(math.isnan, (r.mirror_axis_x, r.shift_x, r.shift_y)))),
+    ("the summary's factor and trial count",
+     lambda d: d["summary"].update(factor_of_safety=None, trials=None),
+     lambda r: r.factor_of_safety is None and r.trial_count == 0),
+    ("a status line's number and an error's line",
+     lambda d: (d["status_lines"][0].update(number=None, count=None),
+                d.update(errors=[{"code": "RF05", "detail": None, "file": None, "line": None}])),
+     lambda r: r.status_lines[0].number == 0 and r.errors[0].line == 0),
+    ("whole lists and objects",
+     lambda d: d.update(analyses=None, errors=None, warnings=None, frame=None, files=None),
+     lambda r: r.analyses == [] and r.headline is None and r.files.input == ""),
+    ("a surface's rank and circle",
+     lambda d: d["analyses"][0]["surface"].update(rank=None, circle=None),
+     lambda r: r.critical_surface.rank is None and r.critical_surface.circle is None),
+]
+
+
+@pytest.mark.parametrize("make_null, read", [c[1:] for c in NULLS], ids=[c[0] for c in NULLS])
+def test_values_that_did_not_fit_their_field_read_without_an_error(make_null, read):
     d = json.loads(fixture("single_surface_spencer.json"))
-    d["analyses"][0]["slices"]["rows"][0]["weight"] = None
-    r = Results.from_dict(d)
-    assert math.isnan(r.slices.rows[0].weight)
+    make_null(d)
+    assert read(Results.from_dict(d))
 
 
 @pytest.mark.parametrize("change", [
     lambda d: d.update(schema="something-else"),
     lambda d: d.update(schema_version=99),
+    lambda d: d.update(analyses=1),
+    lambda d: d["summary"].update(trials="many"),
+    lambda d: d["analyses"][0]["slices"].update(rows=[None]),
 ])
-def test_documents_of_another_schema_are_refused(change):
+def test_documents_of_another_schema_or_shape_are_refused(change):
     d = json.loads(fixture("single_surface_spencer.json"))
     change(d)
     with pytest.raises(ResultsFormatError):

@@ -83,17 +83,13 @@ def test_a_circular_search_finds_a_circle_no_worse_than_the_given_one(json_host,
     assert (EXAMPLES / "layered_slope.dat").is_file()
 
 
-def test_without_the_batch_runner_each_problem_runs_in_a_process_of_its_own(
-        json_host, tmp_path, monkeypatch):
-    import scarpex.runner as runner
-
-    monkeypatch.setattr(runner, "host_capabilities", lambda host=None: {"json"})
+def test_each_problem_of_a_batch_runs_in_a_folder_of_its_own(json_host, tmp_path):
     problems = [layered_problem(), layered_problem()]
     problems[1].soils.soils[0].cohesion = 8.0
     results = run_many(problems, tmp_path, jobs=2)
     assert results[0].factor_of_safety < results[1].factor_of_safety
-    assert not (tmp_path / "runs" / "results.jsonl").exists()
     assert (tmp_path / "runs" / "run0002" / "run0002.out").is_file()
+    assert results[1].files.input == str(tmp_path.resolve() / "runs" / "run0002" / "run0002.dat")
 
 
 def test_the_example_script_prints_and_draws_the_critical_circle(json_host, tmp_path):
