@@ -85,6 +85,7 @@ bool start(Job& job, const fs::path& self, const HostOptions& options) {
                                    "--out",       job.folder.string(),
                                    "--json",      (job.folder / "result.json").string()};
   if (options.strict) args.push_back("--strict");
+  if (options.refine) args.push_back("--refine");
   if (!options.library.empty()) {
     args.push_back("--library");
     args.push_back(options.library);

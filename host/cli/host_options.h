@@ -23,6 +23,7 @@ struct HostOptions {
   std::string convergence_svg_file;            // the lowest factor so far against the trial
   bool no_run = false;                         // read the outputs of an earlier run
   bool strict = false;                         // any warning makes the result incomplete
+  bool refine = false;  // refine the critical surface of the last search (run/refine.h)
   // Run the input mirrored about a vertical axis (a section drawn crest-left); the axis as
   // given, empty for the default (the largest x of the input).
   bool mirror = false;

@@ -8,6 +8,7 @@
 
 #include "cli/host_options.h"
 #include "run/engine_run.h"
+#include "run/refine.h"
 #include "views/products.h"
 
 namespace scarpex_host {
@@ -16,6 +17,7 @@ struct RunPlan {
   std::filesystem::path names_path;  // absolute; names the run files that are read back
   std::optional<EngineRun> engine;   // none with --no-run: an earlier run's files are read
   ProductPaths products;
+  std::optional<RefineRequest> refine;  // with --refine
 };
 
 // The plan of a run, or nothing with `problem` saying why no run can be made.

@@ -18,6 +18,8 @@ inline constexpr const char* kWaterUnitWeight = "water-unit-weight-62.4";
 inline constexpr const char* kNotConverged = "not-converged";
 inline constexpr const char* kNegativeFactor = "negative-factor-of-safety";
 inline constexpr const char* kMisleading = "misleading-factor-of-safety";
+inline constexpr const char* kNotRefined = "not-refined";
+inline constexpr const char* kRefinedAtRangeEnd = "refined-surface-at-range-end";
 }  // namespace warning_code
 
 // A search whose analysed trials are fewer than this share of those requested is incomplete.
