@@ -28,6 +28,17 @@ inline constexpr double kCompleteShare = 0.9;
 // probably been cut short by the range.
 inline constexpr double kRangeEndShare = 0.01;
 
+// Where a surface meets one of its search's ranges within kRangeEndShare of the range's width
+// from an end, in the user's frame (as the report echoes the ranges): the end of the surface
+// nearest the range. The search's critical surface and the refined one are warned of so.
+struct RangeEndMet {
+  const char* range = "";  // "initiation" or "termination"
+  const char* side = "";   // "left" or "right"
+  double x = 0, low = 0, high = 0;
+};
+std::vector<RangeEndMet> range_ends_met(const SearchSetup& setup, const PlotFrame& frame,
+                                        const Polyline& surface);
+
 // Adds the warnings of the analyses to `results.warnings` and fills
 // `results.incomplete_reasons`.
 void assess_results(Results& results);

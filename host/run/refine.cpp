@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <chrono>
+#include <cstdio>
 #include <filesystem>
 #include <system_error>
 
@@ -104,13 +105,23 @@ std::optional<std::string> write_refined_report(const fs::path& scratch_report,
   return std::nullopt;
 }
 
-void warn_at_range_ends(Results& results, const RefinedSurface& refined,
-                        const SurfaceRules& rules) {
-  for (const std::string& end : range_ends_met(refined.points, rules, kRangeEndShare)) {
+std::string fixed(double value) {
+  char text[32];
+  std::snprintf(text, sizeof text, "%.2f", value);
+  return text;
+}
+
+// As the search's own critical surface is warned of (results/assessment.h).
+void warn_at_range_ends(Results& results, const Analysis& search, const RefinedSurface& refined) {
+  const std::string unit = results.length_unit.empty() ? "" : " " + results.length_unit;
+  for (const RangeEndMet& met : range_ends_met(search.setup, results.frame, refined.points)) {
     results.warnings.push_back(
         {warning_code::kRefinedAtRangeEnd,
-         "The refined surface meets " + end +
-             ": a lower factor may lie beyond it. Widen the range and refine again."});
+         std::string("The refined surface meets its ") + met.range + " range at x = " +
+             fixed(met.x) + unit + ", at the " + met.side + " end of the range (" +
+             fixed(met.low) + " to " + fixed(met.high) + unit +
+             "): a lower factor may lie beyond it. Widen the " + met.range +
+             " range and refine again."});
   }
 }
 
@@ -158,7 +169,7 @@ std::optional<std::string> refine_results(Results& results, const RefineRequest&
   refined.evaluations = runs->runs();
   refined.seconds =
       std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
-  warn_at_range_ends(results, refined, objective.rules());
+  warn_at_range_ends(results, search, refined);
   results.refined = std::move(refined);
   return std::nullopt;
 }

@@ -161,21 +161,4 @@ std::optional<std::string> broken_rule(const Polyline& surface, const SurfaceRul
   return std::nullopt;
 }
 
-std::vector<std::string> range_ends_met(const Polyline& surface, const SurfaceRules& rules,
-                                        double share) {
-  std::vector<std::string> met;
-  auto check = [&](const std::optional<Range>& range, double x, const char* which) {
-    if (!range || !(range->high > range->low) || surface.empty()) return;
-    double margin = share * (range->high - range->low);
-    if (x - range->low <= margin) met.push_back(std::string("the ") + which + " range's left end");
-    if (range->high - x <= margin) {
-      met.push_back(std::string("the ") + which + " range's right end");
-    }
-  };
-  if (surface.empty()) return met;
-  check(rules.initiation, surface.front().x, "initiation");
-  check(rules.termination, surface.back().x, "termination");
-  return met;
-}
-
 }  // namespace scarpex_host

@@ -47,9 +47,4 @@ SurfaceRules rules_for(const SearchItems& items, const Drawing& drawing);
 // The first rule `surface` breaks, in words, or nothing when it breaks none.
 std::optional<std::string> broken_rule(const Polyline& surface, const SurfaceRules& rules);
 
-// Where the surface meets its ranges within `share` of their width from an end, in words
-// ("the initiation range's left end"); empty when it meets none so.
-std::vector<std::string> range_ends_met(const Polyline& surface, const SurfaceRules& rules,
-                                        double share);
-
 }  // namespace scarpex_host
