@@ -31,6 +31,7 @@ std::optional<std::string> nothing_to_refine(const Results& results) {
   const Analysis& last = results.analyses.back();
   if (last.kind != AnalysisKind::kSearch) return "the last analysis is no search";
   if (last.critical.empty()) return "the search listed no critical surface";
+  if (last.drawing.ground_surface.size() < 2) return "the plot file draws no ground surface";
   return std::nullopt;
 }
 
@@ -118,10 +119,9 @@ void warn_at_range_ends(Results& results, const Analysis& search, const RefinedS
     results.warnings.push_back(
         {warning_code::kRefinedAtRangeEnd,
          std::string("The refined surface meets its ") + met.range + " range at x = " +
-             fixed(met.x) + unit + ", at the " + met.side + " end of the range (" +
-             fixed(met.low) + " to " + fixed(met.high) + unit +
-             "): a lower factor may lie beyond it. Widen the " + met.range +
-             " range and refine again."});
+             fixed(met.x) + unit + ", at the " + met.side + " end of the range (" + fixed(met.low) +
+             " to " + fixed(met.high) + unit + "): a lower factor may lie beyond it. Widen the " +
+             met.range + " range and refine again."});
   }
 }
 

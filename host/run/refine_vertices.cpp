@@ -6,8 +6,9 @@ namespace scarpex_host {
 
 namespace {
 
-// Each start is cut down to this many inner vertices and optimised with Subplex; the best
-// surface then gets a vertex between each two and is optimised again with finer steps.
+// Each start is cut down to this many inner vertices (fewer where that breaks a rule) and
+// optimised with Subplex; the best surface then gets a vertex between each two and is
+// optimised again with finer steps.
 constexpr int kCoarseInnerVertices = 3;
 constexpr double kCoarseStep = 0.05;  // share of the surface's width
 constexpr int kCoarseEvaluations = 150;
@@ -49,6 +50,16 @@ Polyline subdivided(const Polyline& surface) {
   return out;
 }
 
+// The start cut down to a few inner vertices that keep the rules: an irregular search's own
+// surfaces may turn downward on their way up, which a refined surface may not.
+std::optional<Polyline> coarse_start(const Polyline& points, const SurfaceRules& rules) {
+  for (int inner = kCoarseInnerVertices; inner >= 1; --inner) {
+    Polyline start = simplified(points, inner);
+    if (!broken_rule(as_written(start), rules)) return start;
+  }
+  return std::nullopt;
+}
+
 Objective vertex_objective(SurfaceObjective& objective, int rank) {
   return [&objective, rank](const std::vector<double>& v) {
     return objective.value({surface_of(v, objective.rules().ground), std::nullopt, rank});
@@ -75,11 +86,10 @@ void optimise_from(const Polyline& surface, int rank, double step, int evaluatio
 
 void refine_vertices(const std::vector<ResultSurface>& starts, SurfaceObjective& objective) {
   for (std::size_t i = 0; i < starts.size(); ++i) {
-    const Polyline& points = starts[i].points;
-    if (points.size() < 3) continue;
+    std::optional<Polyline> start = coarse_start(starts[i].points, objective.rules());
+    if (!start) continue;
     const int rank = static_cast<int>(i) + 1;
-    optimise_from(simplified(points, kCoarseInnerVertices), rank, kCoarseStep, kCoarseEvaluations,
-                  objective);
+    optimise_from(*start, rank, kCoarseStep, kCoarseEvaluations, objective);
   }
   if (!objective.best()) return;
   const RatedCandidate coarse = *objective.best();
