@@ -255,7 +255,8 @@ class SvgBuilder {
             "\" font-weight=\"bold\" fill=\"#b2182b\">FOS = " + fixed_text(fos, 3) + "</text>\n";
   }
 
-  // Labelled at its first point, away from the most critical surface's label at its end.
+  // Labelled at its end drawn on the left, away from the most critical surface's label, which
+  // stands at its end drawn on the right.
   void refined(const RefinedSurface& r) {
     // A white band under it keeps it readable over the listed surfaces.
     path("refined-halo", path_data(r.points),
@@ -263,7 +264,8 @@ class SvgBuilder {
     path("refined", path_data(r.points), kRefinedStyle,
          " data-fos=\"" + fixed_text(r.factor_of_safety, 3) + "\"");
     if (r.points.empty()) return;
-    Point at = display(r.points.front());
+    Point start = display(r.points.front()), end = display(r.points.back());
+    Point at = frame_.x(end.x) < frame_.x(start.x) ? end : start;
     out_ += "<text class=\"refined-label\" x=\"" + num(frame_.x(at.x) - 6) + "\" y=\"" +
             num(frame_.y(at.y) - 8) + "\" text-anchor=\"end\" font-weight=\"bold\" fill=\"" +
             kRefinedColour + "\">refined FOS = " + fixed_text(r.factor_of_safety, 3) + "</text>\n";
