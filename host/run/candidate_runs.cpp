@@ -23,6 +23,9 @@ namespace {
 constexpr const char* kCandidateInput = "candidate.dat";
 constexpr const char* kNamesFile = "names.dat";
 constexpr const char* kScratchPattern = "scarpex-refine-XXXXXX";
+// The trace holds the iterations of every candidate, which nothing reads: the engine writes it
+// to a device, which costs no file.
+constexpr const char* kDroppedTrace = "/dev/null";
 
 // Standard output pointed at /dev/null while it lives: the engine prints a few lines of
 // Spencer's method for every candidate.
@@ -113,8 +116,8 @@ std::unique_ptr<CandidateRuns> CandidateRuns::open(const std::string& library_pa
     dlclose(library);
     return nullptr;
   }
-  OutputNames outputs = output_names_for(kCandidateInput);
-  if (!write_file(folder / kNamesFile, names_file_text(banner, runs->input_.string(), outputs))) {
+  if (!write_file(folder / kNamesFile,
+                  names_file_text(banner, runs->input_.string(), runs->output_names()))) {
     problem = "cannot write names.dat in the scratch folder " + folder.string();
     return nullptr;
   }
@@ -129,8 +132,11 @@ CandidateRuns::CandidateRuns(void* library, Darozi darozi, fs::path folder)
   OutputNames outputs = output_names_for(kCandidateInput);
   report_ = folder_ / outputs.report;
   plot_ = folder_ / outputs.plot;
-  trace_ = folder_ / outputs.trace;
   status_ = folder_ / outputs.status;
+}
+
+OutputNames CandidateRuns::output_names() const {
+  return {report_.string(), plot_.string(), kDroppedTrace, status_.string()};
 }
 
 CandidateRuns::~CandidateRuns() {
@@ -142,7 +148,7 @@ CandidateRuns::~CandidateRuns() {
 CandidateOutcome CandidateRuns::run(const std::string& input_text) {
   // Files made afresh: rewriting a file in place costs some file systems far more.
   std::error_code error;
-  for (const fs::path& file : {input_, report_, plot_, trace_, status_}) fs::remove(file, error);
+  for (const fs::path& file : {input_, report_, plot_, status_}) fs::remove(file, error);
   CandidateOutcome outcome;
   if (!write_file(input_, input_text)) {
     outcome.refusal = "cannot write " + input_.string();
@@ -167,7 +173,7 @@ CandidateOutcome CandidateRuns::run(const std::string& input_text) {
   }
   try {
     return outcome_of(read_results(
-        {input_.string(), report_.string(), plot_.string(), trace_.string(), status_.string()}));
+        {input_.string(), report_.string(), plot_.string(), kDroppedTrace, status_.string()}));
   } catch (const ResultsError& e) {
     outcome.refusal = std::string("its results cannot be read: ") + e.what();
     return outcome;

@@ -40,10 +40,11 @@ class CandidateRuns {
  private:
   using Darozi = int (*)(int, int);
   CandidateRuns(void* library, Darozi darozi, std::filesystem::path folder);
+  OutputNames output_names() const;
 
   void* library_;
   Darozi darozi_;
-  std::filesystem::path folder_, input_, report_, plot_, trace_, status_;
+  std::filesystem::path folder_, input_, report_, plot_, status_;
   int runs_ = 0;
 };
 
