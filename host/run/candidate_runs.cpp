@@ -73,8 +73,7 @@ bool write_file(const fs::path& path, const std::string& text) {
 
 CandidateOutcome outcome_of(const Results& results) {
   CandidateOutcome outcome;
-  // An error in the surface's data makes EXECUT abort the run; an error line that does not
-  // (a load beyond the ground, say) belongs to the problem and is the search's too.
+  // An error in the surface's data makes EXECUT abort the run.
   if (results.aborted) {
     outcome.refusal = "the engine refused it" +
                       (results.errors.empty() ? "" : " (" + results.errors.front().code + ")");
