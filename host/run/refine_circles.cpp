@@ -1,8 +1,5 @@
 #include "run/refine_circles.h"
 
-#include <algorithm>
-#include <cmath>
-
 #include "run/nlopt_minimum.h"
 
 namespace scarpex_host {

@@ -1,6 +1,8 @@
 #include "run/refine_rules.h"
 
+#include <algorithm>
 #include <cmath>
+#include <cstdio>
 #include <numbers>
 
 namespace scarpex_host {

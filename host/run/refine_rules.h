@@ -2,7 +2,8 @@
 // generated. A surface breaks no rule when it runs left to right within the problem's extent
 // and the search limits, starts and ends on the ground surface within the initiation and
 // termination ranges, stays inside the ground between its ends, starts into the ground at an
-// angle the search allows and, unless it is a circle, never turns flatter on its way up.
+// angle the search allows and, unless it is a circle, never falls more steeply than the search
+// lets a segment fall nor turns flatter on its way up.
 #pragma once
 
 #include <array>
