@@ -97,8 +97,25 @@ std::string plain_error(const CLI::Error& e) {
   return what;
 }
 
+// An option given with an empty value would be silently ignored: that is a mistake to say.
+std::optional<std::string> empty_value(const App& app) {
+  for (const CLI::App* command : {&app.main, static_cast<const CLI::App*>(app.batch)}) {
+    for (const CLI::Option* option : command->get_options()) {
+      if (option->count() == 0 || option->get_expected_min() == 0) continue;
+      for (const std::string& value : option->results()) {
+        if (value.empty()) return option->get_name() + " needs a value, not an empty text";
+      }
+    }
+  }
+  return std::nullopt;
+}
+
 std::optional<std::string> check(const HostOptions& o) {
   if (o.show_help || o.show_version) return std::nullopt;
+  const std::string& word = o.banner.identification_word;
+  if (word.find('\'') != std::string::npos && word.find('"') != std::string::npos) {
+    return "--id-word cannot hold both quote characters: the engine would cut the word";
+  }
   if (o.mode == HostMode::kBatch) {
     if (o.batch_inputs.empty()) return "batch: give at least one input file";
     if (o.jobs < 0) return "batch: --jobs must be 1 or more";
@@ -133,6 +150,10 @@ std::optional<HostOptions> parse_options(const std::vector<std::string>& args, s
   }
   if (app.batch->parsed()) options.mode = HostMode::kBatch;
   if (!options.mirror_axis.empty()) options.mirror = true;
+  if (auto problem = empty_value(app)) {
+    error = *problem;
+    return std::nullopt;
+  }
   if (auto problem = check(options)) {
     error = *problem;
     return std::nullopt;

@@ -18,6 +18,7 @@ inline constexpr const char* kWaterUnitWeight = "water-unit-weight-62.4";
 inline constexpr const char* kNotConverged = "not-converged";
 inline constexpr const char* kNegativeFactor = "negative-factor-of-safety";
 inline constexpr const char* kMisleading = "misleading-factor-of-safety";
+inline constexpr const char* kFrameNotRepresentable = "frame-not-representable";
 }  // namespace warning_code
 
 // A search whose analysed trials are fewer than this share of those requested is incomplete.

@@ -206,6 +206,7 @@ struct Results {
   // trials analysed, no admissible surface, or a final analysis that did not converge.
   std::vector<std::string> incomplete_reasons;
   std::optional<double> water_unit_weight;  // as the report echoes it
+  std::string reported_input;  // the input file the report's banner names (folder and name)
 
   Outcome outcome() const { return aborted ? Outcome::kAborted : Outcome::kCompleted; }
   bool incomplete() const { return !aborted && !incomplete_reasons.empty(); }
