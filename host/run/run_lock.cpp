@@ -6,6 +6,7 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <cstdlib>
 #include <cstring>
 #include <system_error>
 
@@ -17,14 +18,16 @@ namespace {
 
 constexpr int kFirstInheritedFd = 3;  // after standard input, output and error
 
-// Whether a descriptor this process inherited is open on the same file as `fd`: the lock the
-// program that started the host took on it is then this run's.
+// Whether this process inherited a descriptor open on the same lock file as `fd`. A lock is
+// held by an open file description, which the descriptor shares with the program that started
+// the host: that program's lock is then the host's too (the Python package hands its lock on
+// this way), and waiting for it would wait for ever.
 bool inherited_same_file(int fd) {
   struct stat own {};
   if (::fstat(fd, &own) != 0) return false;
   std::error_code error;
   for (const auto& entry : fs::directory_iterator("/proc/self/fd", error)) {
-    int other = std::atoi(entry.path().filename().c_str());
+    const int other = std::atoi(entry.path().filename().c_str());
     if (other < kFirstInheritedFd || other == fd) continue;
     struct stat seen {};
     if (::fstat(other, &seen) == 0 && seen.st_dev == own.st_dev && seen.st_ino == own.st_ino)

@@ -13,8 +13,8 @@ namespace scarpex_host {
 inline constexpr const char* kRunLockFile = ".scarpex-run.lock";
 
 // An exclusive lock on a run folder's lock file, held until destroyed. When another process
-// holds the folder, waits for it (after `on_wait`); a lock this process inherited (a program
-// that claimed the folder and started the host in it) counts as held.
+// holds the folder, waits for it (after `on_wait`); a lock this process inherited (from a
+// program that claimed the folder and started the host in it) counts as held.
 class RunFolderLock {
  public:
   RunFolderLock() = default;
