@@ -7,6 +7,7 @@
 #include "fos/base_strength.h"
 #include "fos/spencer_steps.h"
 #include "model/circle.h"
+#include "model/exact_math.h"
 
 namespace scarpex {
 
@@ -41,8 +42,8 @@ void add_components(const ReinforcementCrossing& c, float psi_c, float tolerance
                     float& r2) {
   float psi = c.segment_angle;
   if (c.incl_factor >= -tolerance) psi = (1.0f - c.incl_factor) * (c.segment_angle - psi_c);
-  r1 += c.axial_force * std::cos(psi) + c.shear_force * std::sin(psi);
-  r2 += c.shear_force * std::cos(psi) - c.axial_force * std::sin(psi);
+  r1 += c.axial_force * exact::cos(psi) + c.shear_force * exact::sin(psi);
+  r2 += c.shear_force * exact::cos(psi) - c.axial_force * exact::sin(psi);
 }
 
 // Reinforcement components R1 and R2 of slice i: for each layer, searched from its last
@@ -83,20 +84,20 @@ void prepare_slice(ProblemModel& m, int32_t i, float tan_theta, float fos, float
   const float b = s.width[i];
   const float w_slice = s.weight[i];
 
-  w.theta = std::atan(side_force_function(i, s.slice_count) * tan_theta);
-  w.sin_theta = std::sin(w.theta);
-  w.cos_theta = std::cos(w.theta);
-  w.tan_theta = std::tan(w.theta);
+  w.theta = exact::atan(side_force_function(i, s.slice_count) * tan_theta);
+  w.sin_theta = exact::sin(w.theta);
+  w.cos_theta = exact::cos(w.theta);
+  w.tan_theta = exact::tan(w.theta);
 
   BaseStrength strength = base_strength(m, s.base_soil[i], s.y_base[i], alpha);
   w.cohesion = strength.cohesion;
   w.tan_phi = strength.tan_phi;
 
-  const float cos_a = std::cos(alpha);
-  const float sin_a = std::sin(alpha);
+  const float cos_a = exact::cos(alpha);
+  const float sin_a = exact::sin(alpha);
   w.known_normal = (s.tie_normal_force[i] - s.base_water_force[i]) +
-                   s.top_water_force[i] * std::cos(s.beta[i] - alpha) +
-                   s.load_force[i] * std::cos(s.load_angle[i] - alpha) +
+                   s.top_water_force[i] * exact::cos(s.beta[i] - alpha) +
+                   s.load_force[i] * exact::cos(s.load_angle[i] - alpha) +
                    w_slice * ((1.0f - kv) * cos_a - kh * sin_a);
   w.cohesion_force = w.cohesion * b / cos_a;
   // The reinforcement force (R1 towards +x, R2 downwards) holds the mass back: the mass
@@ -105,13 +106,13 @@ void prepare_slice(ProblemModel& m, int32_t i, float tan_theta, float fos, float
   // safety, where the Modified Bishop method (rightly) raises it.
   w.resisting = w.cohesion_force + w.tan_phi * w.known_normal + r1 * sin_a + r2 * cos_a;
   w.resisting_prepared = w.resisting;
-  w.tangential = s.top_water_force[i] * std::sin(s.beta[i] - alpha) + s.tie_shear_force[i] +
-                 s.load_force[i] * std::sin(s.load_angle[i] - alpha) + r1 * cos_a - r2 * sin_a -
+  w.tangential = s.top_water_force[i] * exact::sin(s.beta[i] - alpha) + s.tie_shear_force[i] +
+                 s.load_force[i] * exact::sin(s.load_angle[i] - alpha) + r1 * cos_a - r2 * sin_a -
                  w_slice * ((1.0f - kv) * sin_a + kh * cos_a);
   const float d = alpha - w.theta;
-  w.cos_d = std::cos(d);
-  w.sin_d = std::sin(d);
-  w.coupling = std::tan(d) * w.tan_phi;
+  w.cos_d = exact::cos(d);
+  w.sin_d = exact::sin(d);
+  w.coupling = exact::tan(d) * w.tan_phi;
   coupling_limit = std::max(coupling_limit, -w.coupling);
 
   // Base stresses for the starting factor of this angle.
@@ -129,7 +130,7 @@ void prepare_slices(ProblemModel& m, float theta, float fos, SpencerSlices& work
                     float& misleading_limit) {
   const int32_t n = std::clamp(m.slices.slice_count, 0, kMaxSlices);
   work.count = n;
-  const float tan_theta = std::tan(theta);
+  const float tan_theta = exact::tan(theta);
   if (!work.reinforcement_found) {
     const Circle circle = surface_circle(m);
     for (int32_t i = 1; i <= n; ++i) {
@@ -145,8 +146,8 @@ void prepare_slices(ProblemModel& m, float theta, float fos, SpencerSlices& work
   misleading_limit = std::max(misleading_limit, work.coupling_limit);
   for (int32_t i = 2; i <= n; ++i) {
     const float dl = m.slices.alpha[i] - work.slice[i - 1].theta;
-    work.slice[i].cos_dl = std::cos(dl);
-    work.slice[i].tan_dl = std::tan(dl);
+    work.slice[i].cos_dl = exact::cos(dl);
+    work.slice[i].tan_dl = exact::tan(dl);
   }
 }
 
@@ -221,9 +222,9 @@ void fill_thrust_line(ProblemModel& m, const SpencerSweep& sweep) {
   const int32_t n = std::clamp(s.slice_count, 0, kMaxSlices);
   for (int32_t i = 1; i <= n; ++i) {
     const float b = s.width[i];
-    const float tan_a = std::tan(s.alpha[i]);
+    const float tan_a = exact::tan(s.alpha[i]);
     t.thrust_x[i] = s.x_mid[i] + 0.5f * b;
-    t.side_height[i] = s.height[i] + (std::tan(s.beta[i]) - tan_a) * 0.5f * b;
+    t.side_height[i] = s.height[i] + (exact::tan(s.beta[i]) - tan_a) * 0.5f * b;
     if (i == n) {
       // The last side is the surface's right end, where no side force acts.
       t.thrust_y[i] = s.y_edge[n + 1];
