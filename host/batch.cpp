@@ -71,7 +71,8 @@ std::vector<Job> plan_jobs(const HostOptions& options, const fs::path& out) {
   return jobs;
 }
 
-bool start(Job& job, const fs::path& self, const HostOptions& options) {
+// Starts the run of one input in a child process, whose searches use `threads` threads.
+bool start(Job& job, const fs::path& self, const HostOptions& options, int threads) {
   std::error_code error;
   fs::create_directories(job.folder, error);
   if (error) {
@@ -86,6 +87,8 @@ bool start(Job& job, const fs::path& self, const HostOptions& options) {
     args.push_back("--library");
     args.push_back(options.library);
   }
+  args.push_back("--threads");
+  args.push_back(std::to_string(threads));
   fs::remove(job.folder / "result.json", error);
   std::vector<char*> argv;
   for (std::string& arg : args) argv.push_back(arg.data());
@@ -204,6 +207,11 @@ int run_batch(const HostOptions& options) {
   unsigned cores = std::max(1u, std::thread::hardware_concurrency());
   std::size_t parallel = options.jobs > 0 ? static_cast<std::size_t>(options.jobs) : cores;
   std::vector<Job> jobs = plan_jobs(options, out);
+  // The cores are shared among the runs that go on at once.
+  const std::size_t at_once = std::max<std::size_t>(1, std::min(parallel, jobs.size()));
+  const int threads = options.threads > 0
+                          ? options.threads
+                          : static_cast<int>(std::max<std::size_t>(1, cores / at_once));
   fs::path self = self_path();
   bool terminal = ::isatty(STDERR_FILENO) == 1;
   Progress progress(static_cast<int>(jobs.size()), terminal);
@@ -212,7 +220,7 @@ int run_batch(const HostOptions& options) {
   while (next < jobs.size() || !running.empty()) {
     while (next < jobs.size() && running.size() < parallel) {
       Job& job = jobs[next++];
-      if (start(job, self, options)) {
+      if (start(job, self, options, threads)) {
         running[job.pid] = static_cast<std::size_t>(&job - jobs.data());
       } else {
         progress.finished(line_of(job), false);

@@ -15,6 +15,7 @@ struct HostOptions {
   std::string names_file;  // an existing names.dat (mode: --names)
   std::string output_dir;  // where names.dat and the outputs go; default: the input's folder
   std::string library;     // the engine library; default: beside this program
+  int threads = 0;  // threads of a search; 0: SCARPEX_THREADS, else every core (batch: shared)
   std::string version_text = "2025";
   std::string identification_1 = "Scarpex command-line host";
   std::string identification_2 = "Slope stability analysis";

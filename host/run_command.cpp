@@ -1,5 +1,6 @@
 #include "run_command.h"
 
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <iostream>
@@ -166,6 +167,8 @@ int run_command(const HostOptions& options) {
     names_path = *prepared;
   }
   if (!options.no_run) {
+    // The engine takes the threads of its searches from the environment.
+    if (options.threads > 0) setenv("SCARPEX_THREADS", std::to_string(options.threads).c_str(), 1);
     std::string library = options.library.empty() ? default_library_path() : options.library;
     EngineCall call = call_engine(absolute_path(library).string(), names_path.parent_path(),
                                   options.json_file == "-");
