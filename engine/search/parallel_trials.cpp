@@ -11,7 +11,7 @@ namespace scarpex {
 namespace {
 
 // Slots of the ring per thread: room for the generation to run ahead of slow trials.
-constexpr int32_t kSlotsPerThread = 8;
+constexpr int32_t kSlotsPerThread = 16;
 
 // A status no method leaves: a slot still holding it after the analysis never reached the
 // method (its surface could not be sliced).
@@ -78,7 +78,9 @@ struct TrialSlot {
   GeneratorState generator;  // after the trial's generation
   OutputBuffers text;        // the text of the trial, and what the calling thread wrote before
 
-  // The analysis.
+  // The view of the list when the analysis began, and the analysis.
+  bool list_empty = true;
+  float lowest_fos = 0.0f;
   int32_t worker = -1;
   TrialEnd end = TrialEnd::kDropped;
   std::exception_ptr failure;
@@ -192,40 +194,37 @@ void ParallelTrials::stop_threads() {
   }
 }
 
+// An analysing thread: analyses whatever awaits analysis and commits what is ready.
 void ParallelTrials::work(int32_t worker) {
+  while (TrialSlot* slot = take_pending(true)) {
+    analyse(worker, *slot);
+    commit_ready();
+  }
+}
+
+// The next slot awaiting analysis, marked as taken; with `wait`, waits for one until the threads
+// stop. Null when there is none.
+TrialSlot* ParallelTrials::take_pending(bool wait) {
   std::unique_lock<std::mutex> lock(mutex_);
   for (;;) {
-    if (take_pending(lock, worker)) continue;
-    if (stopping_) return;
+    while (next_pending_ < generated_ && slot_of(next_pending_).state != SlotState::kPending) {
+      ++next_pending_;
+    }
+    if (!handing_stopped_ && next_pending_ < generated_) {
+      TrialSlot& slot = slot_of(next_pending_++);
+      slot.state = SlotState::kAnalysing;
+      slot.list_empty = list_empty_;
+      slot.lowest_fos = lowest_fos_;
+      return &slot;
+    }
+    if (!wait || stopping_) return nullptr;
     ++sleeping_;
     work_ready_.wait(lock);
     --sleeping_;
   }
 }
 
-// Analyses the next slot awaiting analysis, if any; called and returning with the lock held.
-bool ParallelTrials::take_pending(std::unique_lock<std::mutex>& lock, int32_t worker) {
-  if (handing_stopped_) return false;
-  while (next_pending_ < generated_ && slot_of(next_pending_).state != SlotState::kPending) {
-    ++next_pending_;
-  }
-  if (next_pending_ >= generated_) return false;
-  TrialSlot& slot = slot_of(next_pending_++);
-  slot.state = SlotState::kAnalysing;
-  const bool list_empty = list_empty_;
-  const float lowest_fos = lowest_fos_;
-  lock.unlock();
-  analyse(worker, slot, list_empty, lowest_fos);
-  lock.lock();
-  slot.state = SlotState::kDone;
-  // The thread that analysed a trial ending the run keeps that trial's model for the end, and
-  // no trial after it needs analysing (every trial before it has been handed out already).
-  if (slot.failure || slot.end == TrialEnd::kRunEnds) handing_stopped_ = true;
-  if (main_waiting_) slot_done_.notify_one();
-  return true;
-}
-
-void ParallelTrials::analyse(int32_t worker, TrialSlot& slot, bool list_empty, float lowest_fos) {
+void ParallelTrials::analyse(int32_t worker, TrialSlot& slot) {
   Engine& engine = workers_[static_cast<std::size_t>(worker)]->engine;
   ProblemModel& m = engine.model;
   apply_generator_state(slot.generator, m);
@@ -250,40 +249,69 @@ void ParallelTrials::analyse(int32_t worker, TrialSlot& slot, bool list_empty, f
     // the record shows the theta of the latest one before, which the commit knows.
     slot.record_deferred = recorded && spencer && !slot.spencer_converged;
     if (recorded && !slot.record_deferred) write_trial_record(engine);
-    slot.best_held =
-        slot.end == TrialEnd::kListed && becomes_most_critical(list_empty, lowest_fos, slot.fos);
+    slot.best_held = slot.end == TrialEnd::kListed &&
+                     becomes_most_critical(slot.list_empty, slot.lowest_fos, slot.fos);
     if (slot.best_held) copy_best_surface(m, slot.best);
   } catch (...) {
     slot.failure = std::current_exception();
   }
   exchange(engine, slot.text);
+  std::lock_guard<std::mutex> lock(mutex_);
+  slot.state = SlotState::kDone;
+  // The thread that analysed a trial ending the run keeps that trial's model for the end, and
+  // no trial after it needs analysing (every trial before it has been handed out already).
+  if (slot.failure || slot.end == TrialEnd::kRunEnds) handing_stopped_ = true;
+  if (main_waiting_) slot_done_.notify_one();
 }
 
-bool ParallelTrials::help_once() {
-  std::unique_lock<std::mutex> lock(mutex_);
-  return take_pending(lock, 0);
+// The oldest slot not yet committed when its analysis is done; null otherwise.
+TrialSlot* ParallelTrials::next_to_commit() {
+  std::lock_guard<std::mutex> lock(mutex_);
+  if (committed_ == generated_) return nullptr;
+  TrialSlot& slot = slot_of(committed_);
+  return slot.state == SlotState::kDone ? &slot : nullptr;
 }
 
+// Commits the done slots in trial order, on whichever thread gets here first; a thread that
+// finds another committing leaves the work to it. The committing thread looks again once it has
+// let go, so that a slot finished meanwhile is not left behind.
 void ParallelTrials::commit_ready() {
   for (;;) {
-    TrialSlot* slot = nullptr;
-    {
+    std::unique_lock<std::mutex> committing(commit_mutex_, std::try_to_lock);
+    if (!committing.owns_lock()) return;
+    while (TrialSlot* slot = next_to_commit()) {
+      commit_one(*slot);
       std::lock_guard<std::mutex> lock(mutex_);
-      if (committed_ == generated_) return;
-      slot = &slot_of(committed_);
-      if (slot->state != SlotState::kDone) return;
+      slot->state = SlotState::kFree;
+      ++committed_;
+      run_ended_ = ended_;
+      list_empty_ = files_->model.list_entry_count == 0;
+      lowest_fos_ = files_->model.list_lowest_fos;
+      if (main_waiting_) slot_done_.notify_one();
     }
-    commit(*slot);
-    std::lock_guard<std::mutex> lock(mutex_);
-    slot->state = SlotState::kFree;
-    ++committed_;
-    list_empty_ = files_->model.list_entry_count == 0;
-    lowest_fos_ = files_->model.list_lowest_fos;
+    committing.unlock();
+    if (next_to_commit() == nullptr) return;
   }
 }
 
+// A commit that fails (it cannot grow a buffer) ends the run like a trial that throws.
+void ParallelTrials::commit_one(TrialSlot& slot) {
+  try {
+    commit(slot);
+  } catch (...) {
+    end_run_at(slot, std::current_exception());
+  }
+}
+
+void ParallelTrials::end_run_at(const TrialSlot& slot, std::exception_ptr failure) {
+  ended_ = true;
+  failure_ = failure;
+  *ending_generator_ = slot.generator;
+  cancel_pending();
+}
+
 void ParallelTrials::commit(TrialSlot& slot) {
-  if (run_ended_) {
+  if (ended_) {
     clear(slot.text);  // generated after the trial that ended the run: never written
     return;
   }
@@ -305,10 +333,7 @@ void ParallelTrials::commit(TrialSlot& slot) {
     carried.theta_plot = slot.theta_plot;
   }
   if (slot.failure || slot.end == TrialEnd::kRunEnds) {
-    run_ended_ = true;
-    failure_ = slot.failure;
-    *ending_generator_ = slot.generator;
-    cancel_pending();
+    end_run_at(slot, slot.failure);
     return;
   }
 
@@ -327,22 +352,44 @@ void ParallelTrials::commit(TrialSlot& slot) {
   record_surface(m, slot.best);
 }
 
-void ParallelTrials::make_room() {
+// Analyses one waiting slot on the calling thread; false when none waits.
+bool ParallelTrials::help_once() {
+  TrialSlot* slot = take_pending(false);
+  if (slot == nullptr) return false;
+  analyse(0, *slot);
+  commit_ready();
+  return true;
+}
+
+// Waits until `ready` holds, or the oldest slot is done and the calling thread can commit it.
+template <typename Ready>
+void ParallelTrials::wait_for(Ready ready) {
+  std::unique_lock<std::mutex> lock(mutex_);
+  main_waiting_ = true;
+  slot_done_.wait(lock, [&] {
+    return ready() || (committed_ < generated_ && slot_of(committed_).state == SlotState::kDone);
+  });
+  main_waiting_ = false;
+}
+
+// Frees a slot for the next trial: commits what is done, else analyses a waiting trial, else
+// waits. True unless a trial's analysis ended the run.
+bool ParallelTrials::make_room() {
   const auto capacity = static_cast<int64_t>(slots_.size());
+  auto room = [&] { return generated_ - committed_ < capacity || run_ended_; };
   for (;;) {
     commit_ready();
-    if (generated_ - committed_ < capacity || run_ended_) return;
+    {
+      std::lock_guard<std::mutex> lock(mutex_);
+      if (room()) return !run_ended_;
+    }
     if (help_once()) continue;
-    std::unique_lock<std::mutex> lock(mutex_);
-    main_waiting_ = true;
-    slot_done_.wait(lock, [&] { return slot_of(committed_).state == SlotState::kDone; });
-    main_waiting_ = false;
+    wait_for(room);
   }
 }
 
 bool ParallelTrials::submit(Engine& e, const SearchState& s, TrialStart start) {
-  make_room();
-  if (run_ended_) {
+  if (!make_room()) {
     clear_sinks(e);  // a trial before this one ended the run
     return false;
   }
@@ -351,16 +398,19 @@ bool ParallelTrials::submit(Engine& e, const SearchState& s, TrialStart start) {
   save_generator_state(e, s, slot.generator);
   slot.start = start;
   slot.end = TrialEnd::kDropped;
+  bool pending = false;
   bool wake = false;
   {
     std::lock_guard<std::mutex> lock(mutex_);
-    slot.state = start == TrialStart::kAnalyse ? SlotState::kPending : SlotState::kDone;
+    // Behind a trial that ends the run nothing is analysed: the slot is done as it stands.
+    pending = start == TrialStart::kAnalyse && !handing_stopped_;
+    slot.state = pending ? SlotState::kPending : SlotState::kDone;
     ++generated_;
-    wake = start == TrialStart::kAnalyse && sleeping_ > 0;
+    wake = pending && sleeping_ > 0;
   }
   if (wake) work_ready_.notify_one();
-  commit_ready();
-  return !run_ended_ && start != TrialStart::kRunEnds;
+  if (!pending) commit_ready();
+  return start != TrialStart::kRunEnds;
 }
 
 // After a trial that ended the run, the slots after it are not analysed.
@@ -370,22 +420,24 @@ void ParallelTrials::cancel_pending() {
     TrialSlot& slot = slot_of(k);
     if (slot.state == SlotState::kPending) slot.state = SlotState::kDone;
   }
+  if (main_waiting_) slot_done_.notify_one();
 }
 
 bool ParallelTrials::finish(Engine& e, SearchState& s) {
+  auto all_committed = [&] { return committed_ == generated_; };
   for (;;) {
     commit_ready();
-    if (committed_ == generated_) break;
+    {
+      std::lock_guard<std::mutex> lock(mutex_);
+      if (all_committed()) break;
+    }
     if (help_once()) continue;
-    std::unique_lock<std::mutex> lock(mutex_);
-    main_waiting_ = true;
-    slot_done_.wait(lock, [&] { return slot_of(committed_).state == SlotState::kDone; });
-    main_waiting_ = false;
+    wait_for(all_committed);
   }
   stop_threads();
   // What the calling thread wrote after the last trial (an initiation point that ended the
   // run) follows it, unless a trial's analysis ended the run first.
-  if (!run_ended_) {
+  if (!ended_) {
     OutputBuffers rest;
     exchange(e, rest);
     append(*files_, rest);
@@ -393,7 +445,7 @@ bool ParallelTrials::finish(Engine& e, SearchState& s) {
   give_files_back();
   adopt_results(e, s);
   if (failure_) std::rethrow_exception(failure_);
-  return !run_ended_;
+  return !ended_;
 }
 
 // The model as one thread leaves it: the list, the generator state (put back to the trial that
@@ -408,13 +460,13 @@ void ParallelTrials::adopt_results(Engine& e, SearchState& s) {
   m.list_sorted = listed.list_sorted;
   m.list_lowest_fos = listed.list_lowest_fos;
   m.best_surface = listed.best_surface;
-  if (run_ended_) restore_generator_state(*ending_generator_, e, s);
+  if (ended_) restore_generator_state(*ending_generator_, e, s);
   if (last_worker_ >= 0) {
     const ProblemModel& analysed = workers_[static_cast<std::size_t>(last_worker_)]->engine.model;
     m.slices = analysed.slices;
     m.thrust = analysed.thrust;
     m.reinf_working_flag = analysed.reinf_working_flag;
-    if (run_ended_) {
+    if (ended_) {
       m.stop_code = analysed.stop_code;
       m.plot_end_written = analysed.plot_end_written;
     }
