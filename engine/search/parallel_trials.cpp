@@ -264,9 +264,8 @@ void ParallelTrials::analyse(int32_t worker, TrialSlot& slot) {
   if (main_waiting_) slot_done_.notify_one();
 }
 
-// The oldest slot not yet committed when its analysis is done; null otherwise.
-TrialSlot* ParallelTrials::next_to_commit() {
-  std::lock_guard<std::mutex> lock(mutex_);
+// The oldest slot not yet committed when its analysis is done; null otherwise. Under mutex_.
+TrialSlot* ParallelTrials::next_to_commit_locked() {
   if (committed_ == generated_) return nullptr;
   TrialSlot& slot = slot_of(committed_);
   return slot.state == SlotState::kDone ? &slot : nullptr;
@@ -279,9 +278,11 @@ void ParallelTrials::commit_ready() {
   for (;;) {
     std::unique_lock<std::mutex> committing(commit_mutex_, std::try_to_lock);
     if (!committing.owns_lock()) return;
-    while (TrialSlot* slot = next_to_commit()) {
+    std::unique_lock<std::mutex> lock(mutex_);
+    while (TrialSlot* slot = next_to_commit_locked()) {
+      lock.unlock();
       commit_one(*slot);
-      std::lock_guard<std::mutex> lock(mutex_);
+      lock.lock();
       slot->state = SlotState::kFree;
       ++committed_;
       run_ended_ = ended_;
@@ -290,7 +291,7 @@ void ParallelTrials::commit_ready() {
       if (main_waiting_) slot_done_.notify_one();
     }
     committing.unlock();
-    if (next_to_commit() == nullptr) return;
+    if (next_to_commit_locked() == nullptr) return;
   }
 }
 
@@ -337,6 +338,7 @@ void ParallelTrials::commit(TrialSlot& slot) {
     return;
   }
 
+  if (!slot.record_deferred && slot.end != TrialEnd::kListed) return;
   ProblemModel& m = files.model;
   apply_generator_state(slot.generator, m);
   m.solution_status = slot.solution_status;

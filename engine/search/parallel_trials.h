@@ -63,7 +63,7 @@ class ParallelTrials {
   TrialSlot* take_pending(bool wait);
   void analyse(int32_t worker, TrialSlot& slot);
   bool help_once();
-  TrialSlot* next_to_commit();
+  TrialSlot* next_to_commit_locked();
   void commit_ready();
   void commit_one(TrialSlot& slot);
   void commit(TrialSlot& slot);
