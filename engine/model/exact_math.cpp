@@ -205,6 +205,8 @@ DoubleDouble natural_log(double x) {
 // times, then scaled by 2^n.
 DoubleDouble exponential(DoubleDouble z) {
   constexpr int kSquarings = 4;
+  constexpr double kBeyondDoubles = 2000.0;  // e^z is 0 or infinite in double precision
+  if (!(std::fabs(z.hi) < kBeyondDoubles)) return {z.hi > 0.0 ? INFINITY : 0.0, 0.0};
   const double n = std::nearbyint(z.hi / kLn2.hi);
   const DoubleDouble r = dd::subtract(z, multiply(kLn2, n));
   const DoubleDouble small = multiply(r, 1.0 / static_cast<double>(1 << kSquarings));
@@ -338,7 +340,9 @@ float careful_atan(float x) {
 float careful_pow(float x, float y) {
   const double library = std::pow(static_cast<double>(x), static_cast<double>(y));
   if (std::isnan(library)) return quiet_nan();
-  if (std::isinf(library) || library == 0.0 || std::isinf(x) || std::isinf(y) || x == 0.0f) {
+  // Exact by definition: infinities and zeros, pow(NaN, 0) and pow(1, NaN) among them.
+  if (std::isinf(library) || library == 0.0 || !std::isfinite(x) || !std::isfinite(y) ||
+      x == 0.0f || y == 0.0f || x == 1.0f) {
     return static_cast<float>(library);
   }
   // A negative x has a power only for an integer y; its sign is that of an odd power.
