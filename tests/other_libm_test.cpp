@@ -34,16 +34,24 @@ std::vector<std::string> run_files(const fs::path& input, const fs::path& folder
           read_file(folder / "input.trc"), read_file(folder / "input.sts")};
 }
 
+// Sets LD_PRELOAD (and, for a host built with AddressSanitizer, whose runtime must come
+// first, lets the preloaded library stand before it) for the runs made meanwhile.
 class PreloadedLibrary {
  public:
   explicit PreloadedLibrary(const char* path) {
+    if (const char* options = std::getenv("ASAN_OPTIONS")) asan_options_ = options;
     setenv("LD_PRELOAD", path, 1);
-    // Under AddressSanitizer its runtime must come first; the preloaded library does not care.
-    setenv("ASAN_OPTIONS", "detect_leaks=0:verify_asan_link_order=0", 1);
+    setenv("ASAN_OPTIONS", (asan_options_ + ":verify_asan_link_order=0").c_str(), 1);
   }
-  ~PreloadedLibrary() { unsetenv("LD_PRELOAD"); }
+  ~PreloadedLibrary() {
+    unsetenv("LD_PRELOAD");
+    setenv("ASAN_OPTIONS", asan_options_.c_str(), 1);
+  }
   PreloadedLibrary(const PreloadedLibrary&) = delete;
   PreloadedLibrary& operator=(const PreloadedLibrary&) = delete;
+
+ private:
+  std::string asan_options_;
 };
 
 TEST(OtherMathLibrary, GivesTheSameFiles) {
