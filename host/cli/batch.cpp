@@ -67,15 +67,20 @@ class Batch {
   }
 
   void run() {
+    const std::size_t cores = std::max(1u, std::thread::hardware_concurrency());
     const std::size_t parallel =
-        std::max<std::size_t>(1, options_.jobs > 0 ? static_cast<std::size_t>(options_.jobs)
-                                                   : std::thread::hardware_concurrency());
+        options_.jobs > 0 ? static_cast<std::size_t>(options_.jobs) : cores;
+    // The cores are shared among the runs that go on at once.
+    const std::size_t at_once = std::max<std::size_t>(1, std::min(parallel, jobs_.size()));
+    const int threads = options_.threads > 0
+                            ? options_.threads
+                            : static_cast<int>(std::max<std::size_t>(1, cores / at_once));
     const fs::path self = self_path();
     std::size_t next = 0;
     while ((next < jobs_.size() && stop_signal == 0) || !running_.empty()) {
       while (stop_signal == 0 && next < jobs_.size() && running_.size() < parallel) {
         BatchJob& job = jobs_[next++];
-        if (start_job(job, self, options_)) {
+        if (start_job(job, self, options_, threads)) {
           running_[job.pid] = &job;
         } else {
           report(job);

@@ -104,7 +104,7 @@ std::vector<BatchJob> plan_jobs(const std::vector<std::string>& inputs, const fs
   return jobs;
 }
 
-bool start_job(BatchJob& job, const fs::path& self, const HostOptions& options) {
+bool start_job(BatchJob& job, const fs::path& self, const HostOptions& options, int threads) {
   std::error_code error;
   fs::create_directories(job.folder, error);
   if (error) {
@@ -116,6 +116,8 @@ bool start_job(BatchJob& job, const fs::path& self, const HostOptions& options) 
                                    "--out",       job.folder.string(),
                                    "--json",      (job.folder / kDocument).string()};
   if (options.strict) args.push_back("--strict");
+  args.push_back("--threads");
+  args.push_back(std::to_string(threads));
   if (!options.library.empty()) {
     args.push_back("--library");
     args.push_back(options.library);

@@ -32,8 +32,10 @@ struct BatchJob {
 std::vector<BatchJob> plan_jobs(const std::vector<std::string>& inputs,
                                 const std::filesystem::path& out);
 
-// Starts the child that runs the job; false, with the job failed, when it could not start.
-bool start_job(BatchJob& job, const std::filesystem::path& self, const HostOptions& options);
+// Starts the child that runs the job, its searches on `threads` threads; false, with the job
+// failed, when it could not start.
+bool start_job(BatchJob& job, const std::filesystem::path& self, const HostOptions& options,
+               int threads);
 
 // Reads what the run gave from its wait status and its folder.
 void finish_job(BatchJob& job, int wait_status);

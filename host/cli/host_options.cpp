@@ -43,6 +43,9 @@ void add_common_options(CLI::App& app, HostOptions& o) {
   app.add_option("--library", o.library,
                  "the engine library (default: beside this program, or the SCARPEX_LIBRARY "
                  "environment variable)");
+  app.add_option("--threads", o.threads,
+                 "threads of a search (default: the SCARPEX_THREADS environment variable, or "
+                 "every core; a batch shares the cores among its runs)");
 }
 
 void build(App& app, HostOptions& o) {
@@ -119,8 +122,10 @@ std::optional<std::string> check(const HostOptions& o) {
   if (o.mode == HostMode::kBatch) {
     if (o.batch_inputs.empty()) return "batch: give at least one input file";
     if (o.jobs < 0) return "batch: --jobs must be 1 or more";
+    if (o.threads < 0) return "batch: --threads must be 1 or more";
     return std::nullopt;
   }
+  if (o.threads < 0) return "--threads must be 1 or more";
   if (o.input_file.empty() == o.names_file.empty()) return "give either an input file or --names";
   if (!o.names_file.empty() && !o.output_dir.empty()) {
     return "--out does not apply to --names: the run takes place beside names.dat";

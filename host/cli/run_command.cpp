@@ -1,5 +1,6 @@
 #include "cli/run_command.h"
 
+#include <cstdlib>
 #include <iostream>
 
 #include "cli/run_plan.h"
@@ -87,6 +88,8 @@ int run_command(const HostOptions& options) {
       folder, [&] { say_waiting(folder); }, problem);
   if (!held && plan->engine) return no_run(problem);
   if (plan->engine) warn_of_large_output(*plan);
+  // The engine takes the threads of its searches from the environment.
+  if (options.threads > 0) ::setenv("SCARPEX_THREADS", std::to_string(options.threads).c_str(), 1);
   if (plan->engine && !run_engine(plan->names_path, *plan->engine, problem)) {
     return no_run(problem);
   }
