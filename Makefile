@@ -4,6 +4,7 @@
 BUILD      ?= build
 ASAN_BUILD ?= build-asan
 RELEASE_BUILD ?= build-release
+TSAN_BUILD ?= build-tsan
 FUZZ_BUILD ?= build-fuzz
 SECONDS    ?= 60
 JOBS       ?= 2
@@ -11,8 +12,8 @@ EXAMPLE    ?= examples/circle_search.dat
 EXAMPLE_NAME := $(basename $(notdir $(EXAMPLE)))
 SUDO       := $(shell [ "$$(id -u)" = "0" ] || echo sudo)
 
-.PHONY: all build run test release-test sanitize-test fuzz fuzz-deps bench deps test-deps format \
-        clean
+.PHONY: all build run test release-test sanitize-test tsan-test fuzz fuzz-deps bench bench-host deps \
+        test-deps format clean
 
 all: build
 
@@ -68,6 +69,14 @@ sanitize-test: deps test-deps
 	@cmake --build $(ASAN_BUILD) -j $(JOBS)
 	ASAN_OPTIONS=detect_leaks=0 ctest --test-dir $(ASAN_BUILD) --output-on-failure -j $(JOBS)
 
+# The searches on several threads under ThreadSanitizer: the tests that compare them with one
+# thread, and every golden run, with 1 to 8 threads.
+tsan-test: deps
+	@cmake -S . -B $(TSAN_BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DSCARPEX_TSAN=ON >/dev/null
+	@cmake --build $(TSAN_BUILD) --target scarpex_tests -j $(JOBS)
+	TSAN_OPTIONS=halt_on_error=1 ./$(TSAN_BUILD)/tests/scarpex_tests \
+	  --gtest_filter='ParallelSearch.*:Data/GoldenRun.*'
+
 # The fuzz targets need clang and libFuzzer: installed when a trial link fails.
 fuzz-deps:
 	@printf '#include <cstddef>\n#include <cstdint>\nextern "C" int LLVMFuzzerTestOneInput(const uint8_t*, size_t) { return 0; }\n' \
@@ -93,8 +102,12 @@ bench: build
 	./$(BUILD)/scarpex_bench
 	./$(BUILD)/scarpex_search_bench
 
+# The host on a search of a million trials (1.6 GB of files): its time and peak memory.
+bench-host: build
+	bench/host_big_search.sh $(BUILD)
+
 format:
 	clang-format -i $$(git ls-files '*.cpp' '*.h')
 
 clean:
-	rm -rf $(BUILD) $(ASAN_BUILD) $(RELEASE_BUILD) $(FUZZ_BUILD) out
+	rm -rf $(BUILD) $(ASAN_BUILD) $(RELEASE_BUILD) $(TSAN_BUILD) $(FUZZ_BUILD) out

@@ -1,6 +1,8 @@
 // Whole searches through DAROZI with the four output files on disk: analysed trial surfaces per
-// second, bytes written per trial and heap allocations per trial, for a circular, an irregular
-// and a Rankine sliding-block search on a layered slope with water. Run with `make bench`.
+// second with 1, 2 and all threads side by side, bytes written per trial and heap allocations
+// per trial, for circular, irregular and Rankine sliding-block searches on a layered slope with
+// water. From the times with 1 and 2 threads, the serial fraction of the search (Karp-Flatt)
+// and the speed-up it predicts for 8 and 64 threads (Amdahl). Run with `make bench`.
 #include <unistd.h>
 
 #include <chrono>
@@ -11,9 +13,11 @@
 #include <fstream>
 #include <sstream>
 #include <string>
+#include <vector>
 
 #include "allocation_count.h"
 #include "run/darozi_export.h"
+#include "run/thread_setting.h"
 
 namespace {
 
@@ -38,6 +42,7 @@ struct Search {
 };
 
 const Search kSearches[] = {
+    {"CIRCL2 201 x 100", "CIRCL2\n201 %d\n5. 20.\n41. 68.\n0. 0.8\n0. 0.\nEXECUT\n", 100},
     {"CIRCLE 10 x 500", "CIRCLE\n10 %d\n5. 20.\n41. 68.\n0. 0.8\n0. 0.\nEXECUT\n", 500},
     {"RANDOM 10 x 500", "RANDOM\n10 %d\n5. 20.\n41. 68.\n0. 1.5\n0. 0.\nEXECUT\n", 500},
     {"BLOCK2 5000", "BLOCK2\n%d 2\n1.5\n18. 15.5 24. 15.5 2.\n30. 16. 36. 17. 2.\nEXECUT\n", 5000},
@@ -69,7 +74,7 @@ long best_surface_slices(const std::string& plot) {
 struct Outcome {
   int32_t result = 0;
   double seconds = 0.0, cpu_seconds = 0.0;
-  long allocations = 0, trials = 0, analysed = 0, slices = 0;
+  long allocations = 0, trials = 0, analysed = 0, slices = 0, trials_counted = 0;
   std::uintmax_t bytes = 0;
 };
 
@@ -97,35 +102,74 @@ Outcome run_once(const Search& search, int trials) {
   return o;
 }
 
-// The machine is shared: each search runs a few times and the fastest run is reported.
-constexpr int kRepeats = 3;
+// The machine is shared: each search runs a few times with every thread count in turn, so
+// that a busy moment does not fall on one count alone, and the fastest run of each counts.
+constexpr int kRepeats = 5;
+
+void use_threads(int threads) {
+  setenv("SCARPEX_THREADS", std::to_string(threads).c_str(), 1);
+}
 
 // A short run first parses every layout once; the allocations per trial are those of the
 // full run beyond a second short one, so that what a run makes once is not counted.
-void run(const Search& search) {
-  run_once(search, search.trials / 10);
-  Outcome brief = run_once(search, search.trials / 10);
-  Outcome o = run_once(search, search.trials);
+std::vector<Outcome> measure(const Search& search, const std::vector<int>& thread_counts) {
+  std::vector<Outcome> best;
+  for (int threads : thread_counts) {
+    use_threads(threads);
+    run_once(search, search.trials / 10);
+    Outcome brief = run_once(search, search.trials / 10);
+    Outcome o = run_once(search, search.trials);
+    o.allocations -= brief.allocations;
+    o.trials_counted = o.trials - brief.trials;
+    best.push_back(o);
+  }
   for (int r = 1; r < kRepeats; ++r) {
-    Outcome again = run_once(search, search.trials);
-    if (again.seconds < o.seconds) {
-      o.seconds = again.seconds;
-      o.cpu_seconds = again.cpu_seconds;
+    for (std::size_t k = 0; k < thread_counts.size(); ++k) {
+      use_threads(thread_counts[k]);
+      Outcome again = run_once(search, search.trials);
+      if (again.seconds < best[k].seconds) {
+        best[k].seconds = again.seconds;
+        best[k].cpu_seconds = again.cpu_seconds;
+      }
     }
   }
-  if (o.result != 0 || o.analysed == 0) {
-    std::printf("%-16s failed (result %d, %ld analysed)\n", search.name, o.result, o.analysed);
-    return;
+  return best;
+}
+
+double rate(const Outcome& o) {
+  return static_cast<double>(o.analysed) / o.seconds;
+}
+
+void run(const Search& search, const std::vector<int>& thread_counts) {
+  std::vector<Outcome> outcomes = measure(search, thread_counts);
+  const Outcome& o = outcomes.front();
+  for (const Outcome& each : outcomes) {
+    if (each.result != 0 || each.analysed == 0 || each.analysed != o.analysed) {
+      std::printf("%-16s failed (result %d, %ld analysed)\n", search.name, each.result,
+                  each.analysed);
+      return;
+    }
   }
-  double per_trial_allocations = static_cast<double>(o.allocations - brief.allocations) /
-                                 static_cast<double>(o.trials - brief.trials);
-  std::printf(
-      "%-16s %6ld trials, %6ld analysed, %8.0f analysed/s (%8.0f per CPU second), "
-      "%6.0f bytes/trial, %5.3f allocations/trial, best surface %ld slices\n",
-      search.name, o.trials, o.analysed, static_cast<double>(o.analysed) / o.seconds,
-      static_cast<double>(o.analysed) / o.cpu_seconds,
-      static_cast<double>(o.bytes) / static_cast<double>(o.trials), per_trial_allocations,
-      o.slices);
+  std::printf("%-16s %6ld trials, %6ld analysed, %6.0f bytes/trial, best surface %ld slices\n",
+              search.name, o.trials, o.analysed,
+              static_cast<double>(o.bytes) / static_cast<double>(o.trials), o.slices);
+  for (std::size_t k = 0; k < outcomes.size(); ++k) {
+    const Outcome& each = outcomes[k];
+    std::printf(
+        "  %2d thread%s %8.0f analysed/s (%8.0f per CPU second), x%4.2f, "
+        "%5.3f allocations/trial\n",
+        thread_counts[k], thread_counts[k] == 1 ? " " : "s", rate(each),
+        static_cast<double>(each.analysed) / each.cpu_seconds, rate(each) / rate(o),
+        static_cast<double>(each.allocations) / static_cast<double>(each.trials_counted));
+  }
+  if (outcomes.size() < 2) return;
+  // Karp-Flatt: the serial fraction that explains the speed-up S with p = 2 threads, and what
+  // Amdahl's law makes of it for more.
+  const double speedup = rate(outcomes[1]) / rate(o);
+  const double serial = (1.0 / speedup - 0.5) / 0.5;
+  auto amdahl = [serial](double p) { return 1.0 / (serial + (1.0 - serial) / p); };
+  std::printf("  serial fraction %.3f: predicts x%.1f on 8 threads, x%.1f on 64\n", serial,
+              amdahl(8.0), amdahl(64.0));
 }
 
 }  // namespace
@@ -136,7 +180,12 @@ int main() {
   fs::create_directories(folder);
   fs::current_path(folder);
   std::ofstream("names.dat", std::ios::binary) << kNames;
-  for (const Search& search : kSearches) run(search);
+  // 1, 2 and every core the process may use (the engine's own default).
+  unsetenv("SCARPEX_THREADS");
+  std::vector<int> thread_counts = {1, 2};
+  const int all = scarpex::threads_from_environment();
+  if (all > 2) thread_counts.push_back(all);
+  for (const Search& search : kSearches) run(search, thread_counts);
   fs::current_path(fs::temp_directory_path());
   fs::remove_all(folder);
   return 0;

@@ -1,6 +1,8 @@
 // `scarpex batch`: many files in child processes give the factors of single runs, a broken
 // file is reported without stopping the others, and the bar appears only on a terminal.
 #include <gtest/gtest.h>
+
+#include <algorithm>
 #include <pty.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -54,6 +56,9 @@ TEST(Batch, SameFactorsAsSingleRunsAndABrokenFileReported) {
   std::vector<json> records;
   while (std::getline(lines, line)) records.push_back(json::parse(line));
   ASSERT_EQ(records.size(), inputs.size());
+  // A line is written as each file finishes; its index is its place among the inputs.
+  std::sort(records.begin(), records.end(),
+            [](const json& a, const json& b) { return a["index"] < b["index"]; });
   for (std::size_t i = 0; i < inputs.size(); ++i) {
     ASSERT_EQ(records[i]["input"], inputs[i].string());
     if (inputs[i] == broken) {

@@ -181,3 +181,28 @@ TEST(HostCli, PictureAndPageWritten) {
 
 }  // namespace
 }  // namespace scarpex_host::testing
+
+namespace scarpex_host::testing {
+namespace {
+
+// --threads sets the threads of the engine's searches; the files do not depend on it.
+TEST(HostCli, ThreadsOfTheSearches) {
+  TempFolder folder("threads");
+  std::vector<std::string> plots;
+  for (const char* threads : {"1", "3"}) {
+    fs::remove_all(folder / "run");
+    fs::create_directories(folder / "run");
+    fs::copy_file(golden_input("search_circl2_bishop_layered_water"), folder / "run" / "in.dat");
+    HostRun run = run_scarpex(std::string("in.dat --threads ") + threads, folder / "run");
+    EXPECT_EQ(run.status, 0) << run.err;
+    plots.push_back(read_file(folder / "run" / "in.plt"));
+  }
+  EXPECT_FALSE(plots[0].empty());
+  EXPECT_TRUE(plots[0] == plots[1]);
+  HostRun refused = run_scarpex("in.dat --threads -2", folder / "run");
+  EXPECT_EQ(refused.status, 2);
+  EXPECT_NE(refused.err.find("--threads must be 1 or more"), std::string::npos) << refused.err;
+}
+
+}  // namespace
+}  // namespace scarpex_host::testing

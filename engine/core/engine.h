@@ -3,6 +3,7 @@
 // between calls of DAROZI); tests build their own and keep the output in memory.
 #pragma once
 
+#include <cstdint>
 #include <ctime>
 #include <functional>
 #include <string>
@@ -27,6 +28,9 @@ struct RunEnvironment {
   bool in_memory = false;
   std::string names_text;  // contents of names.dat for an in-memory run
   std::string input_text;  // contents of the input data file for an in-memory run
+  // The threads a search may use, the calling one included; asked at the start of each search.
+  // Unset or 1: the search runs on the calling thread alone.
+  std::function<int32_t()> thread_count;
 };
 
 RunEnvironment default_environment();

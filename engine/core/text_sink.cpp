@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
+#include <utility>
 
 namespace scarpex {
 
@@ -23,6 +24,15 @@ void TextSink::attach(std::FILE* stream) {
   write_error_ = 0;
   file_ = stream;
   owns_file_ = false;
+}
+
+void swap(TextSink& a, TextSink& b) noexcept {
+  std::swap(a.file_, b.file_);
+  std::swap(a.owns_file_, b.owns_file_);
+  std::swap(a.memory_, b.memory_);
+  std::swap(a.write_error_, b.write_error_);
+  a.buffer_.swap(b.buffer_);
+  std::swap(a.size_, b.size_);
 }
 
 void TextSink::use_memory() {

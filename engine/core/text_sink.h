@@ -62,6 +62,19 @@ class TextSink {
     buffer_.resize(size_);
     return buffer_;
   }
+  // The text held and not yet handed to a file, without changing the sink.
+  std::string_view pending() const { return std::string_view(buffer_.data(), size_); }
+  // Forgets the text held, keeping the room it had, so that refilling allocates nothing.
+  void clear() { size_ = 0; }
+  // Appends a block of whole lines, handing it on to the file as end_line would.
+  void write_lines(std::string_view text) {
+    write(text);
+    if (size_ >= kFlushThreshold && !memory_) flush();
+  }
+
+  // Exchanges everything: file, mode, failure and text. Output meant for one destination is
+  // collected in memory elsewhere (a search's trials on other threads) and later appended.
+  friend void swap(TextSink& a, TextSink& b) noexcept;
 
  private:
   static constexpr std::size_t kFlushThreshold = 1 << 16;

@@ -9,6 +9,7 @@
 #include "fos/applied_crossing.h"
 #include "fos/applied_reinforcement.h"
 #include "model/circle.h"
+#include "model/exact_math.h"
 
 namespace scarpex {
 
@@ -75,9 +76,9 @@ void apply_tie_row(ProblemModel& m, int32_t row, int32_t n) {
     float dy = yh - s.y_base[i];
     float k;
     if (dx > 0.0f) {
-      k = std::atan(dy / dx);
+      k = exact::atan(dy / dx);
     } else if (dx < 0.0f) {
-      k = kPi - std::atan(dy / (-dx));
+      k = kPi - exact::atan(dy / (-dx));
     } else {
       k = dy < 0.0f ? -right_angle : right_angle;  // straight below (or above) the head
     }
@@ -86,16 +87,16 @@ void apply_tie_row(ProblemModel& m, int32_t row, int32_t n) {
     float omega = k - lambda;
     // A base point at the head itself has no distance to spread over: it takes nothing.
     if (d == 0.0f || omega < -right_angle || omega > right_angle) continue;
-    spread[i] = 2.0f * p * s.width[i] * std::cos(omega) / (kPi * d * std::cos(s.alpha[i]));
-    along_tie += spread[i] * std::cos(omega);
+    spread[i] = 2.0f * p * s.width[i] * exact::cos(omega) / (kPi * d * exact::cos(s.alpha[i]));
+    along_tie += spread[i] * exact::cos(omega);
   }
   float scale = along_tie == 0.0f ? 1.0f : p / along_tie;
   for (int32_t i = 1; i <= n; ++i) {
     if (!reached[i]) continue;
     float j = spread[i] * scale;
     float a = right_angle - s.alpha[i] - ray[i];
-    s.tie_normal_force[i] += j * std::cos(a);
-    s.tie_shear_force[i] += j * std::sin(a);
+    s.tie_normal_force[i] += j * exact::cos(a);
+    s.tie_shear_force[i] += j * exact::sin(a);
   }
 }
 
@@ -150,8 +151,8 @@ void compute_reinforcement_moment(Engine& e) {
     float psi_c = surface_tangent_angle(m, circle, c.x, c.y);
     float psi_0 = c.segment_angle;
     float angle = half_pi - psi_c + psi_0 + c.incl_factor * (psi_c - psi_0);
-    moment += c.shear_force * std::fabs(std::cos(angle)) * r +
-              c.axial_force * std::fabs(std::sin(angle)) * r;
+    moment += c.shear_force * std::fabs(exact::cos(angle)) * r +
+              c.axial_force * std::fabs(exact::sin(angle)) * r;
   }
   m.reinforcement_moment = moment;
 }

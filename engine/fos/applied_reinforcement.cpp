@@ -5,6 +5,7 @@
 #include <numbers>
 
 #include "fos/applied_crossing.h"
+#include "model/exact_math.h"
 
 namespace scarpex {
 
@@ -15,7 +16,7 @@ constexpr float kHalfPi = std::numbers::pi_v<float> / 2.0f;
 // Inclination of the direction (dx, dy); a vertical one is +-90 degrees by the sign of dy.
 float direction_angle(float dx, float dy) {
   if (dx == 0.0f) return dy < 0.0f ? -kHalfPi : kHalfPi;
-  return std::atan(dy / dx);
+  return exact::atan(dy / dx);
 }
 
 }  // namespace
@@ -63,7 +64,7 @@ float surface_tangent_angle(const ProblemModel& m, const Circle& circle, float x
     float dx = x - circle.x_centre;
     float dy = circle.y_centre - y;
     if (dx == 0.0f && dy == 0.0f) return 0.0f;  // at the centre itself: no direction
-    return std::atan(dx / dy);
+    return exact::atan(dx / dy);
   }
   int32_t n = std::clamp(m.surface_point_count, 1, kMaxSurfacePoints);
   return direction_angle(m.surface_x[n] - m.surface_x[1], m.surface_y[n] - m.surface_y[1]);

@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cmath>
 
+#include "model/exact_math.h"
+
 namespace scarpex {
 
 namespace {
@@ -77,7 +79,7 @@ BaseStrength base_strength(const ProblemModel& m, int32_t soil, float y_base, fl
   strength.cohesion = c;
   strength.friction_angle = phi;
   const float radians = phi * m.deg_to_rad;
-  auto tan = [](float a) { return std::tan(a); };
+  auto tan = [](float a) { return exact::tan(a); };
   strength.tan_phi = tangent != nullptr ? (*tangent)(radians, tan) : tan(radians);
   return strength;
 }

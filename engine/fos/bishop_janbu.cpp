@@ -7,6 +7,7 @@
 #include "fos/base_strength.h"
 #include "fos/bishop_outcomes.h"
 #include "fos/repeat_memo.h"
+#include "model/exact_math.h"
 
 namespace scarpex {
 
@@ -77,9 +78,9 @@ void prepare_slice(const ProblemModel& m, const Setup& s, int32_t i, SliceTerms&
   float kv = m.earthquake_kv;
   float c = strength.cohesion;
   float tp = strength.tan_phi;
-  float ca = std::cos(t.alpha[i]);
-  float sa = std::sin(t.alpha[i]);
-  float ta = std::tan(t.alpha[i]);
+  float ca = exact::cos(t.alpha[i]);
+  float sa = exact::sin(t.alpha[i]);
+  float ta = exact::tan(t.alpha[i]);
   const CosSin beta = shared.beta(t.beta[i], cos_sin);
   const CosSin load = shared.load(t.load_angle[i], cos_sin);
   float cb = beta.cos, sb = beta.sin;

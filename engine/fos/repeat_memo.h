@@ -8,6 +8,8 @@
 #include <cmath>
 #include <cstdint>
 
+#include "model/exact_math.h"
+
 namespace scarpex {
 
 template <typename Result = float>
@@ -37,7 +39,7 @@ struct CosSin {
 };
 
 inline CosSin cos_sin(float angle) {
-  return {std::cos(angle), std::sin(angle)};
+  return {exact::cos(angle), exact::sin(angle)};
 }
 
 }  // namespace scarpex

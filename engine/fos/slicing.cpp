@@ -5,6 +5,7 @@
 
 #include "core/fortran_format.h"
 #include "fos/slicing_abscissae.h"
+#include "model/exact_math.h"
 #include "model/geometry.h"
 
 namespace scarpex {
@@ -69,7 +70,7 @@ int32_t find_segment(int32_t& cursor, int32_t last, float x, float& y, SegmentOf
 }
 
 float inclination(const Ends& s) {
-  return std::atan((s.y1 - s.y2) / (s.x1 - s.x2));
+  return exact::atan((s.y1 - s.y2) / (s.x1 - s.x2));
 }
 
 class SliceBuilder {
@@ -219,17 +220,17 @@ class SliceBuilder {
     float base_level = layers_[layer_count].water_level;
     float base_force = 0.0f;
     if (base_level > y_base)
-      base_force = gamma_w * (base_level - y_base) * b / std::cos(t_.alpha[i]);
+      base_force = gamma_w * (base_level - y_base) * b / exact::cos(t_.alpha[i]);
     float top_level = layers_[1].water_level;
     float top_force = 0.0f;
-    if (y_top <= top_level) top_force = gamma_w * (top_level - y_top) * b / std::cos(t_.beta[i]);
+    if (y_top <= top_level) top_force = gamma_w * (top_level - y_top) * b / exact::cos(t_.beta[i]);
 
     int32_t soil = t_.base_soil[i];
     if (soil_in_table(soil)) {
       float ru = m_.soil_pore_pressure_ratio[soil];
       float pc = m_.soil_pore_pressure_constant[soil];
       if (ru != 0.0f || pc != 0.0f) {
-        base_force += (ru * t_.weight[i] + pc * b) / std::cos(t_.alpha[i]);
+        base_force += (ru * t_.weight[i] + pc * b) / exact::cos(t_.alpha[i]);
       }
     }
     t_.base_water_force[i] = base_force;

@@ -1,12 +1,16 @@
 #include "fos/spencer_slices.h"
 
 #include <algorithm>
+#include <bit>
 #include <cmath>
+#include <cstdint>
 
 #include "fos/applied_reinforcement.h"
 #include "fos/base_strength.h"
+#include "fos/repeat_memo.h"
 #include "fos/spencer_steps.h"
 #include "model/circle.h"
+#include "model/exact_math.h"
 
 namespace scarpex {
 
@@ -41,8 +45,8 @@ void add_components(const ReinforcementCrossing& c, float psi_c, float tolerance
                     float& r2) {
   float psi = c.segment_angle;
   if (c.incl_factor >= -tolerance) psi = (1.0f - c.incl_factor) * (c.segment_angle - psi_c);
-  r1 += c.axial_force * std::cos(psi) + c.shear_force * std::sin(psi);
-  r2 += c.shear_force * std::cos(psi) - c.axial_force * std::sin(psi);
+  r1 += c.axial_force * exact::cos(psi) + c.shear_force * exact::sin(psi);
+  r2 += c.shear_force * exact::cos(psi) - c.axial_force * exact::sin(psi);
 }
 
 // Reinforcement components R1 and R2 of slice i: for each layer, searched from its last
@@ -74,79 +78,121 @@ void reinforcement_components(const ProblemModel& m, const Circle& circle, int32
   }
 }
 
-void prepare_slice(ProblemModel& m, int32_t i, float tan_theta, float fos, float r1, float r2,
-                   SpencerSlice& w, float& coupling_limit) {
-  SliceTable& s = m.slices;
+// The values of slice i that depend on the surface alone: its strength, the normal and
+// tangential forces of the known loads and its base stresses but the shear.
+void prepare_surface_slice(const ProblemModel& m, int32_t i, float r1, float r2, SpencerSlice& w) {
+  const SliceTable& s = m.slices;
   const float kh = m.earthquake_kh;
   const float kv = m.earthquake_kv;
   const float alpha = s.alpha[i];
   const float b = s.width[i];
   const float w_slice = s.weight[i];
 
-  w.theta = std::atan(side_force_function(i, s.slice_count) * tan_theta);
-  w.sin_theta = std::sin(w.theta);
-  w.cos_theta = std::cos(w.theta);
-  w.tan_theta = std::tan(w.theta);
-
   BaseStrength strength = base_strength(m, s.base_soil[i], s.y_base[i], alpha);
   w.cohesion = strength.cohesion;
   w.tan_phi = strength.tan_phi;
 
-  const float cos_a = std::cos(alpha);
-  const float sin_a = std::sin(alpha);
+  const float cos_a = exact::cos(alpha);
+  const float sin_a = exact::sin(alpha);
   w.known_normal = (s.tie_normal_force[i] - s.base_water_force[i]) +
-                   s.top_water_force[i] * std::cos(s.beta[i] - alpha) +
-                   s.load_force[i] * std::cos(s.load_angle[i] - alpha) +
+                   s.top_water_force[i] * exact::cos(s.beta[i] - alpha) +
+                   s.load_force[i] * exact::cos(s.load_angle[i] - alpha) +
                    w_slice * ((1.0f - kv) * cos_a - kh * sin_a);
   w.cohesion_force = w.cohesion * b / cos_a;
   // The reinforcement force (R1 towards +x, R2 downwards) holds the mass back: the mass
   // slides towards -x, as the weight and earthquake terms below take it. Taken with the
   // opposite sign, a layer would push the mass towards the face and lower the factor of
   // safety, where the Modified Bishop method (rightly) raises it.
-  w.resisting = w.cohesion_force + w.tan_phi * w.known_normal + r1 * sin_a + r2 * cos_a;
-  w.resisting_prepared = w.resisting;
-  w.tangential = s.top_water_force[i] * std::sin(s.beta[i] - alpha) + s.tie_shear_force[i] +
-                 s.load_force[i] * std::sin(s.load_angle[i] - alpha) + r1 * cos_a - r2 * sin_a -
+  w.resisting_prepared = w.cohesion_force + w.tan_phi * w.known_normal + r1 * sin_a + r2 * cos_a;
+  w.tangential = s.top_water_force[i] * exact::sin(s.beta[i] - alpha) + s.tie_shear_force[i] +
+                 s.load_force[i] * exact::sin(s.load_angle[i] - alpha) + r1 * cos_a - r2 * sin_a -
                  w_slice * ((1.0f - kv) * sin_a + kh * cos_a);
-  const float d = alpha - w.theta;
-  w.cos_d = std::cos(d);
-  w.sin_d = std::sin(d);
-  w.coupling = std::tan(d) * w.tan_phi;
+  w.effective_stress = w.known_normal * cos_a / b;
+  w.pore_pressure = s.base_water_force[i] * cos_a / b;
+}
+
+// The side-force inclination of a slice and its functions. The slices of the first four
+// fifths share one inclination, so it is found once for them.
+struct SideForceAngle {
+  float theta = 0.0f;
+  float sin = 0.0f, cos = 0.0f, tan = 0.0f;
+};
+
+SideForceAngle side_force_angle(float tangent) {
+  SideForceAngle a;
+  a.theta = exact::atan(tangent);
+  a.sin = exact::sin(a.theta);
+  a.cos = exact::cos(a.theta);
+  a.tan = exact::tan(a.theta);
+  return a;
+}
+
+// The values of slice i for one side-force angle, and its base stresses for the trial factor.
+void prepare_angle_slice(ProblemModel& m, int32_t i, float tan_theta, float fos,
+                         RepeatMemo<SideForceAngle>& angles, SpencerSlice& w,
+                         float& coupling_limit) {
+  SliceTable& s = m.slices;
+  const SideForceAngle a =
+      angles(side_force_function(i, s.slice_count) * tan_theta, side_force_angle);
+  w.theta = a.theta;
+  w.sin_theta = a.sin;
+  w.cos_theta = a.cos;
+  w.tan_theta = a.tan;
+  w.resisting = w.resisting_prepared;
+  const float d = s.alpha[i] - w.theta;
+  w.cos_d = exact::cos(d);
+  w.sin_d = exact::sin(d);
+  w.tan_d = exact::tan(d);
+  w.coupling = w.tan_d * w.tan_phi;
   coupling_limit = std::max(coupling_limit, -w.coupling);
 
-  // Base stresses for the starting factor of this angle.
-  float effective = w.known_normal * cos_a / b;
-  float pore = s.base_water_force[i] * cos_a / b;
-  s.base_effective_stress[i] = effective;
-  s.base_pore_pressure[i] = pore;
-  s.base_total_stress[i] = effective + pore;
-  s.base_shear_stress[i] = w.cohesion + w.tan_phi * effective / fos;
+  s.base_effective_stress[i] = w.effective_stress;
+  s.base_pore_pressure[i] = w.pore_pressure;
+  s.base_total_stress[i] = w.effective_stress + w.pore_pressure;
+  s.base_shear_stress[i] = w.cohesion + w.tan_phi * w.effective_stress / fos;
+}
+
+// The angle between slice i's base and the side force on its left, alpha(i) - theta(i-1). Where
+// the two sides share an inclination it is the slice's own d, whose functions are known.
+void prepare_left_side(const SliceTable& s, int32_t i, const SpencerSlice& left, SpencerSlice& w) {
+  if (std::bit_cast<uint32_t>(left.theta) == std::bit_cast<uint32_t>(w.theta)) {
+    w.cos_dl = w.cos_d;
+    w.tan_dl = w.tan_d;
+    return;
+  }
+  const float dl = s.alpha[i] - left.theta;
+  w.cos_dl = exact::cos(dl);
+  w.tan_dl = exact::tan(dl);
+}
+
+// Reinforcement components and everything else of the slices that no angle changes, found at
+// the first preparation of a surface.
+void prepare_surface(const ProblemModel& m, SpencerSlices& work) {
+  const Circle circle = surface_circle(m);
+  for (int32_t i = 1; i <= work.count; ++i) {
+    float r1 = 0.0f;
+    float r2 = 0.0f;
+    reinforcement_components(m, circle, i, r1, r2);
+    prepare_surface_slice(m, i, r1, r2, work.slice[i]);
+  }
+  work.surface_prepared = true;
 }
 
 }  // namespace
 
 void prepare_slices(ProblemModel& m, float theta, float fos, SpencerSlices& work,
                     float& misleading_limit) {
-  const int32_t n = std::clamp(m.slices.slice_count, 0, kMaxSlices);
-  work.count = n;
-  const float tan_theta = std::tan(theta);
-  if (!work.reinforcement_found) {
-    const Circle circle = surface_circle(m);
-    for (int32_t i = 1; i <= n; ++i) {
-      reinforcement_components(m, circle, i, work.reinforcement_r1[i], work.reinforcement_r2[i]);
-    }
-    work.reinforcement_found = true;
-  }
+  work.count = std::clamp(m.slices.slice_count, 0, kMaxSlices);
+  if (!work.surface_prepared) prepare_surface(m, work);
+  const float tan_theta = exact::tan(theta);
+  RepeatMemo<SideForceAngle> angles;
   work.coupling_limit = 0.0f;
-  for (int32_t i = 1; i <= n; ++i) {
-    prepare_slice(m, i, tan_theta, fos, work.reinforcement_r1[i], work.reinforcement_r2[i],
-                  work.slice[i], work.coupling_limit);
+  for (int32_t i = 1; i <= work.count; ++i) {
+    prepare_angle_slice(m, i, tan_theta, fos, angles, work.slice[i], work.coupling_limit);
   }
   misleading_limit = std::max(misleading_limit, work.coupling_limit);
-  for (int32_t i = 2; i <= n; ++i) {
-    const float dl = m.slices.alpha[i] - work.slice[i - 1].theta;
-    work.slice[i].cos_dl = std::cos(dl);
-    work.slice[i].tan_dl = std::tan(dl);
+  for (int32_t i = 2; i <= work.count; ++i) {
+    prepare_left_side(m.slices, i, work.slice[i - 1], work.slice[i]);
   }
 }
 
@@ -221,9 +267,9 @@ void fill_thrust_line(ProblemModel& m, const SpencerSweep& sweep) {
   const int32_t n = std::clamp(s.slice_count, 0, kMaxSlices);
   for (int32_t i = 1; i <= n; ++i) {
     const float b = s.width[i];
-    const float tan_a = std::tan(s.alpha[i]);
+    const float tan_a = exact::tan(s.alpha[i]);
     t.thrust_x[i] = s.x_mid[i] + 0.5f * b;
-    t.side_height[i] = s.height[i] + (std::tan(s.beta[i]) - tan_a) * 0.5f * b;
+    t.side_height[i] = s.height[i] + (exact::tan(s.beta[i]) - tan_a) * 0.5f * b;
     if (i == n) {
       // The last side is the surface's right end, where no side force acts.
       t.thrust_y[i] = s.y_edge[n + 1];

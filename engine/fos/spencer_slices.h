@@ -9,21 +9,25 @@
 
 namespace scarpex {
 
-// Working values of one slice for the current side-force angle.
+// Working values of one slice: those of the surface, and those of the current side-force angle.
 struct SpencerSlice {
-  float theta = 0.0f;  // inclination of the force on the slice's right side, radians
-  float sin_theta = 0.0f, cos_theta = 0.0f, tan_theta = 0.0f;
+  // Of the surface alone.
   float cohesion = 0.0f, tan_phi = 0.0f;
   float cohesion_force = 0.0f;      // C
   float known_normal = 0.0f;        // N0: normal force of the known loads
-  float resisting = 0.0f;           // S; set to 0 when the mobilised shear turns negative
   float resisting_prepared = 0.0f;  // S as prepared, before any sweep switched it off
   float tangential = 0.0f;          // T
-  float coupling = 0.0f;            // m = tan(alpha - theta) tan phi
+  float effective_stress = 0.0f;    // base stresses of the known loads
+  float pore_pressure = 0.0f;
+  // Of the side-force angle.
+  float theta = 0.0f;  // inclination of the force on the slice's right side, radians
+  float sin_theta = 0.0f, cos_theta = 0.0f, tan_theta = 0.0f;
+  float resisting = 0.0f;  // S; set to 0 when the mobilised shear turns negative
+  float coupling = 0.0f;   // m = tan(alpha - theta) tan phi
   // Functions of the angles between the base and the side forces, which stay the same for
   // every sweep of one side-force angle: d = alpha - theta of this slice, and dl = alpha -
   // theta of the slice on its left (slices 2 onwards).
-  float cos_d = 0.0f, sin_d = 0.0f;
+  float cos_d = 0.0f, sin_d = 0.0f, tan_d = 0.0f;
   float cos_dl = 0.0f, tan_dl = 0.0f;
 };
 
@@ -33,10 +37,9 @@ struct SpencerSlices {
   // factor at or below it makes some slice's m-theta 0 or negative.
   float coupling_limit = 0.0f;
   Table<SpencerSlice, kMaxSlices> slice{};
-  // Reinforcement components R1 (towards +x) and R2 (downwards) of each slice. They depend on
-  // the surface alone, so they are found once per surface, at the first preparation.
-  bool reinforcement_found = false;
-  Table<float, kMaxSlices> reinforcement_r1{}, reinforcement_r2{};
+  // The values of the surface alone (the reinforcement among them) are found once per surface,
+  // at the first preparation.
+  bool surface_prepared = false;
 };
 
 // The outcome of one sweep.
@@ -51,7 +54,7 @@ struct SpencerSweep {
 // slice table for the trial factor `fos`, and raises `misleading_limit` to the largest -m
 // (which `work.coupling_limit` holds for this angle alone).
 // The slice table must hold 1 to kMaxSlices slices; `work` must be new for each surface, as
-// it keeps the reinforcement components found at its first preparation.
+// it keeps the values of the surface found at its first preparation.
 void prepare_slices(ProblemModel& m, float theta, float fos, SpencerSlices& work,
                     float& misleading_limit);
 

@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cmath>
 
+#include "model/exact_math.h"
+
 namespace scarpex {
 
 float side_force_function(int32_t i, int32_t n) {
@@ -14,8 +16,8 @@ float side_force_function(int32_t i, int32_t n) {
 float tension_crack_depth(float cohesion, float tan_phi, float pore_pressure_ratio,
                           float unit_weight, float fos, float height) {
   if (cohesion == 0.0f) return 0.0f;
-  float phi_mobilised = std::atan(tan_phi / fos);
-  float s = std::sin(phi_mobilised);
+  float phi_mobilised = exact::atan(tan_phi / fos);
+  float s = exact::sin(phi_mobilised);
   float depth = 2.0f * cohesion / ((1.0f - pore_pressure_ratio) * unit_weight * fos) *
                 std::sqrt((1.0f + s) / (1.0f - s));
   // No weight to close the crack (ru of 1, a weightless soil) or a fully mobilised friction

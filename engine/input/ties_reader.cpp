@@ -9,6 +9,7 @@
 #include "core/fortran_format.h"
 #include "core/run_control.h"
 #include "input/command_readers.h"
+#include "model/exact_math.h"
 #include "model/geometry.h"
 
 namespace scarpex {
@@ -99,8 +100,8 @@ void derive_row(Engine& e, int32_t i) {
     m.tie_end_y[i] = m.tie_y[i];
     return;
   }
-  m.tie_end_x[i] = m.tie_x[i] + m.tie_length[i] * std::cos(m.tie_inclination[i]);
-  m.tie_end_y[i] = m.tie_y[i] - m.tie_length[i] * std::sin(m.tie_inclination[i]);
+  m.tie_end_x[i] = m.tie_x[i] + m.tie_length[i] * exact::cos(m.tie_inclination[i]);
+  m.tie_end_y[i] = m.tie_y[i] - m.tie_length[i] * exact::sin(m.tie_inclination[i]);
   if (!(m.tie_end_y[i] > kLowestElevation)) report_input_error_item(e, "TI03", "Tie ", i);
 }
 

@@ -2,6 +2,7 @@
 
 #include <cmath>
 
+#include "model/exact_math.h"
 #include "model/geometry.h"
 
 namespace scarpex {
@@ -97,8 +98,8 @@ void write_loads(Engine& e) {
       a = 0.3f * m.load_intensity_left[i] / qmax;
       b = 0.3f * m.load_intensity_right[i] / qmax;
     }
-    float sin_d = std::sin(m.load_deflection[i]);
-    float cos_d = std::cos(m.load_deflection[i]);
+    float sin_d = exact::sin(m.load_deflection[i]);
+    float cos_d = exact::cos(m.load_deflection[i]);
     point_layout().write(e.plot, {m.load_x_left[i], m.load_y_left[i]});
     point_layout().write(e.plot, {m.load_x_left[i] - a * sin_d, m.load_y_left[i] + a * cos_d});
     point_layout().write(e.plot, {m.load_x_right[i] - b * sin_d, m.load_y_right[i] + b * cos_d});
@@ -124,8 +125,8 @@ void write_ties(Engine& e) {
     if (lmax != 0.0f) c = m.tie_length[i] * 0.1f * m.tie_line_load[i] / lmax;
     float degrees = m.tie_inclination[i] / m.deg_to_rad;
     float t = to_display_angle(m, degrees) * m.deg_to_rad;
-    float cos_t = std::cos(t);
-    float sin_t = std::sin(t);
+    float cos_t = exact::cos(t);
+    float sin_t = exact::sin(t);
     float tail_x = m.tie_x[i] - c * cos_t;
     float tail_y = m.tie_y[i] + c * sin_t;
     point_layout().write(e.plot, {m.tie_x[i], m.tie_y[i]});

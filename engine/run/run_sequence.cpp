@@ -8,6 +8,7 @@
 #include "core/run_control.h"
 #include "run/command_loop.h"
 #include "run/run_files.h"
+#include "run/thread_setting.h"
 
 namespace scarpex {
 
@@ -24,6 +25,7 @@ RunEnvironment default_environment() {
     std::string path = std::filesystem::current_path(error).string();
     return path.empty() || path.back() == '/' ? path : path + "/";
   };
+  env.thread_count = threads_from_environment;
   return env;
 }
 

@@ -2,6 +2,7 @@
 
 #include <cmath>
 
+#include "model/exact_math.h"
 #include "search/block_base.h"
 #include "search/ground_scan.h"
 #include "search/random_numbers.h"
@@ -92,8 +93,8 @@ SideEnd BlockBuilder::build_left(int32_t& count) {
       m_.stop_code = 10;
       return SideEnd::kStopped;
     }
-    float x = m_.surface_x[k] - length_ * std::cos(alpha);
-    float y = m_.surface_y[k] + length_ * std::sin(alpha);
+    float x = m_.surface_x[k] - length_ * exact::cos(alpha);
+    float y = m_.surface_y[k] + length_ * exact::sin(alpha);
     Segment s{x, y, m_.surface_x[k], m_.surface_y[k]};
     Crossing c = first_crossing_descending(m_, top_boundaries(m_), 1, s);
     ++k;
@@ -122,8 +123,8 @@ SideEnd BlockBuilder::build_right(int32_t from, int32_t& count) {
       m_.stop_code = 10;
       return SideEnd::kStopped;
     }
-    float x = m_.surface_x[k] + length_ * std::cos(beta);
-    float y = m_.surface_y[k] + length_ * std::sin(beta);
+    float x = m_.surface_x[k] + length_ * exact::cos(beta);
+    float y = m_.surface_y[k] + length_ * exact::sin(beta);
     Segment s{m_.surface_x[k], m_.surface_y[k], x, y};
     Crossing c = first_crossing_ascending(m_, 1, top_boundaries(m_), s);
     ++k;

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 
+#include "model/exact_math.h"
 #include "search/ground_scan.h"
 #include "search/random_numbers.h"
 
@@ -58,7 +59,7 @@ TargetCircle circle_through(const ProblemModel& m, float t1, float xt, float yt)
   float dy = yc - ym1;
   float d = std::sqrt(dx * dx + dy * dy);
   TargetCircle c;
-  c.turning = 2.0f * std::atan((m.segment_length / 2.0f) / d);
+  c.turning = 2.0f * exact::atan((m.segment_length / 2.0f) / d);
   c.centre_y = yc;
   c.valid = std::isfinite(c.turning) && std::isfinite(c.centre_y);
   return c;
@@ -115,7 +116,7 @@ class CircleTracer {
 
 // Turning-angle bounds from the termination points; false when the attempt ends here.
 bool CircleTracer::set_bounds() {
-  float t1 = std::tan(theta1_);
+  float t1 = exact::tan(theta1_);
   b_.largest = m_.angle_45;
   b_.smallest = kFlattestTurning;
   b_.centre_height = kHighCentre;
@@ -135,7 +136,7 @@ bool CircleTracer::set_bounds() {
       // circle turning upward from P2 reaches it: the later first segments from this point
       // aim no higher than the direction to it.
       m_.init_angle_upper =
-          std::atan((m_.term_y_left - m_.surface_y[1]) / (m_.term_x_left - m_.surface_x[1]));
+          exact::atan((m_.term_y_left - m_.surface_y[1]) / (m_.term_x_left - m_.surface_x[1]));
       return false;
     }
   }
@@ -167,9 +168,9 @@ TraceEnd CircleTracer::trace(float delta) {
   int32_t k = 3;
   int32_t scan_start = m_.start_boundary;
   while (phi + kAngleMargin < m_.angle_90) {
-    m_.surface_y[k] = m_.surface_y[k - 1] + length_ * std::sin(phi);
+    m_.surface_y[k] = m_.surface_y[k - 1] + length_ * exact::sin(phi);
     if (!(m_.surface_y[k] > m_.min_elevation)) return elevation_rescue();
-    m_.surface_x[k] = m_.surface_x[k - 1] + length_ * std::cos(phi);
+    m_.surface_x[k] = m_.surface_x[k - 1] + length_ * exact::cos(phi);
     Segment chord{m_.surface_x[k - 1], m_.surface_y[k - 1], m_.surface_x[k], m_.surface_y[k]};
     Crossing exit = chord_exit(m_, chord, scan_start);
     if (exit.found) return exit_handling(k, exit);
@@ -212,8 +213,8 @@ TraceEnd CircleTracer::flattest_circle_test() {
   int32_t scan_start = m_.start_boundary;
   for (int32_t k = 3; k <= kLastPoint; ++k) {
     phi = phi + b_.smallest;
-    float xn = x + length_ * std::cos(phi);
-    float yn = y + length_ * std::sin(phi);
+    float xn = x + length_ * exact::cos(phi);
+    float yn = y + length_ * exact::sin(phi);
     Crossing exit = chord_exit(m_, Segment{x, y, xn, yn}, scan_start);
     if (exit.found) {
       if (exit.x > m_.term_x_left) return TraceEnd::kLowerMax;
@@ -236,7 +237,7 @@ TraceEnd CircleTracer::elevation_rescue() {
   for (int32_t n = 1; n <= kMaxRescueChords; ++n) {
     float phi = theta1_ + static_cast<float>(n) * b_.largest;
     if (phi > 0.0f) return TraceEnd::kRaiseMin;
-    y = y + length_ * std::sin(phi);
+    y = y + length_ * exact::sin(phi);
     if (y < m_.min_elevation) return TraceEnd::kNextAttempt;
   }
   return TraceEnd::kNextAttempt;
@@ -255,8 +256,8 @@ TraceEnd CircleTracer::limit_handling(int32_t limit) {
   float phi = theta1_;
   for (int32_t k = 3; k <= kLastPoint; ++k) {
     phi = phi + turning;
-    float xn = x + length_ * std::cos(phi);
-    float yn = y + length_ * std::sin(phi);
+    float xn = x + length_ * exact::cos(phi);
+    float yn = y + length_ * exact::sin(phi);
     if (crosses_limit(m_, limit, Segment{x, y, xn, yn})) {
       if (upward) {
         m_.init_angle_lower = theta1_ + kAngleMargin;
@@ -275,7 +276,7 @@ TraceEnd CircleTracer::limit_handling(int32_t limit) {
 }  // namespace
 
 float circle_radius_of(float chord_length, float turning) {
-  return (chord_length / 2.0f) / std::sin(turning / 2.0f);
+  return (chord_length / 2.0f) / exact::sin(turning / 2.0f);
 }
 
 BranchEnd trace_circular_branch(Engine& e, const FirstSegment& first) {

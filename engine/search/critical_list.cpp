@@ -31,25 +31,10 @@ void exchange_slots(ProblemModel& m, int32_t a, int32_t b) {
   copy_slot(slot(m, kExchangeSlot), slot(m, b));
 }
 
-void take_best_surface(ProblemModel& m) {
-  BestSurfaceRecord& best = m.best_surface;
-  best.slices = m.slices;
-  best.thrust = m.thrust;
-  best.earthquake_kh = m.earthquake_kh;
-  best.earthquake_kv = m.earthquake_kv;
-  best.theta_degrees = m.spencer_theta_plot;
-}
-
-}  // namespace
-
-void start_critical_list(ProblemModel& m) {
-  m.list_entry_count = 0;
-  m.list_shown_count = 0;
-  m.list_sorted = 0;
-  m.list_lowest_fos = kNoSurfaceYet;
-}
-
-void record_current_surface(ProblemModel& m) {
+// The slot 0 results and the current surface go into the list; `take_best` keeps the slice
+// data of a surface that is the most critical so far.
+template <typename TakeBest>
+void record(ProblemModel& m, TakeBest take_best) {
   if (m.list_entry_count < kCandidateSlot) ++m.list_entry_count;
   const int32_t c = m.list_entry_count;
   m.list_shown_count = std::min(c, kListedSlots);
@@ -62,7 +47,7 @@ void record_current_surface(ProblemModel& m) {
   // A later surface with a factor equal to the lowest replaces the record.
   if (fos <= m.list_lowest_fos) {
     m.list_lowest_fos = fos;
-    take_best_surface(m);
+    take_best();
   }
   entry.point_count = std::clamp(m.surface_point_count, 0, kMaxSurfacePoints);
   std::copy_n(m.surface_x.begin() + 1, entry.point_count, entry.x.begin() + 1);
@@ -78,6 +63,35 @@ void record_current_surface(ProblemModel& m) {
   } else {
     m.list_sorted = 1;
   }
+}
+
+}  // namespace
+
+void copy_best_surface(const ProblemModel& analysed, BestSurfaceRecord& best) {
+  best.slices = analysed.slices;
+  best.thrust = analysed.thrust;
+  best.earthquake_kh = analysed.earthquake_kh;
+  best.earthquake_kv = analysed.earthquake_kv;
+  best.theta_degrees = analysed.spencer_theta_plot;
+}
+
+bool becomes_most_critical(bool list_empty, float lowest_fos, float fos) {
+  return list_empty || fos <= lowest_fos;
+}
+
+void start_critical_list(ProblemModel& m) {
+  m.list_entry_count = 0;
+  m.list_shown_count = 0;
+  m.list_sorted = 0;
+  m.list_lowest_fos = kNoSurfaceYet;
+}
+
+void record_current_surface(ProblemModel& m) {
+  record(m, [&m] { copy_best_surface(m, m.best_surface); });
+}
+
+void record_surface(ProblemModel& m, const BestSurfaceRecord& best) {
+  record(m, [&] { m.best_surface = best; });
 }
 
 void sort_critical_list(ProblemModel& m) {

@@ -15,6 +15,19 @@ void start_critical_list(ProblemModel& m);
 // slice table and line of thrust) to the list.
 void record_current_surface(ProblemModel& m);
 
+// The same for a surface analysed in another model, whose slice data `best` holds whenever
+// becomes_most_critical says it may be needed.
+void record_surface(ProblemModel& m, const BestSurfaceRecord& best);
+
+// What the detailed output of the most critical surface takes from the model that analysed it.
+void copy_best_surface(const ProblemModel& analysed, BestSurfaceRecord& best);
+
+// Whether a surface of factor `fos` offered to the list becomes its most critical one, given
+// whether the list is empty and its lowest factor. As the list fills, the answer only turns
+// from true to false, so an earlier view of the list never says false where a later one says
+// true.
+bool becomes_most_critical(bool list_empty, float lowest_fos, float fos);
+
 // Bubble sort of slots 1 to the shown count on the factor of safety, ascending; equal factors
 // keep their order.
 void sort_critical_list(ProblemModel& m);

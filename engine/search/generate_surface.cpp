@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 
+#include "model/exact_math.h"
 #include "search/block_generator.h"
 #include "search/circular_generator.h"
 #include "search/ground_scan.h"
@@ -24,8 +25,8 @@ bool place_first_segment(Engine& e, float theta1) {
   ProblemModel& m = e.model;
   float x1 = m.surface_x[1];
   float y1 = m.surface_y[1];
-  m.surface_x[2] = x1 + m.segment_length * std::cos(theta1);
-  m.surface_y[2] = y1 + m.segment_length * std::sin(theta1);
+  m.surface_x[2] = x1 + m.segment_length * exact::cos(theta1);
+  m.surface_y[2] = y1 + m.segment_length * exact::sin(theta1);
   bool left_ground = false;
   int32_t last = top_boundaries(m);
   for (int32_t j = std::max(m.start_boundary, 1); j <= last; ++j) {

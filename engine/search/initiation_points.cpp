@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 
+#include "model/exact_math.h"
 #include "model/geometry.h"
 #include "search/search_data_items.h"
 
@@ -23,8 +24,8 @@ bool rises(const ProblemModel& m, int32_t k) {
 }
 
 float inclination(const ProblemModel& m, int32_t k) {
-  return std::atan((m.boundary_y_left[k] - m.boundary_y_right[k]) /
-                   (m.boundary_x_left[k] - m.boundary_x_right[k]));
+  return exact::atan((m.boundary_y_left[k] - m.boundary_y_right[k]) /
+                     (m.boundary_x_left[k] - m.boundary_x_right[k]));
 }
 
 float elevation_on(const ProblemModel& m, int32_t k, float x) {

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 
+#include "model/exact_math.h"
 #include "search/ground_scan.h"
 #include "search/random_numbers.h"
 
@@ -72,12 +73,12 @@ BranchEnd IrregularTracer::run() {
 void IrregularTracer::draw_angle() {
   float r1 = next_random(e_.rng);
   float r2 = next_random(e_.rng);
-  theta_ = lower_ + (upper_ - lower_) * std::pow(r1, 1.0f + r2);
+  theta_ = lower_ + (upper_ - lower_) * exact::pow(r1, 1.0f + r2);
 }
 
 void IrregularTracer::set_point(int32_t i, float angle) {
-  m_.surface_x[i] = m_.surface_x[i - 1] + length_ * std::cos(angle);
-  m_.surface_y[i] = m_.surface_y[i - 1] + length_ * std::sin(angle);
+  m_.surface_x[i] = m_.surface_x[i - 1] + length_ * exact::cos(angle);
+  m_.surface_y[i] = m_.surface_y[i - 1] + length_ * exact::sin(angle);
 }
 
 Segment IrregularTracer::segment_to(int32_t i) const {
@@ -101,7 +102,7 @@ PointEnd IrregularTracer::place_point(int32_t i) {
     draw_angle();
     set_point(i, theta_);
     if (m_.surface_y[i] <= m_.min_elevation) {
-      if (m_.surface_y[i - 1] + length_ * std::sin(upper_) < m_.min_elevation) {
+      if (m_.surface_y[i - 1] + length_ * exact::sin(upper_) < m_.min_elevation) {
         return PointEnd::kNextAttempt;
       }
       lower_ = theta_;
@@ -111,7 +112,7 @@ PointEnd IrregularTracer::place_point(int32_t i) {
     if (c.found) {
       if (c.x < m_.term_x_right) return exit(i, c);
       // Leaving the ground beyond the termination range: turn up if that can still help.
-      if (m_.surface_x[i - 1] + length_ * std::cos(upper_) > m_.term_x_right) {
+      if (m_.surface_x[i - 1] + length_ * exact::cos(upper_) > m_.term_x_right) {
         return PointEnd::kNextAttempt;
       }
       lower_ = theta_;

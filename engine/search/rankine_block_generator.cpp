@@ -3,8 +3,9 @@
 #include <algorithm>
 #include <cmath>
 
-#include "model/geometry.h"
 #include "core/error_lines.h"
+#include "model/exact_math.h"
+#include "model/geometry.h"
 #include "search/block_base.h"
 #include "search/ground_scan.h"
 
@@ -111,9 +112,9 @@ SideEnd RankineBuilder::build_side(Side side, int32_t from, int32_t& count) {
     float angle = passive ? m_.angle_45 - half_friction : m_.angle_45 + half_friction;
     for (;;) {
       if (at_point_limit(k)) return SideEnd::kStopped;
-      float run = length_ * std::cos(angle);
+      float run = length_ * exact::cos(angle);
       float x = passive ? m_.surface_x[k] - run : m_.surface_x[k] + run;
-      float y = m_.surface_y[k] + length_ * std::sin(angle);
+      float y = m_.surface_y[k] + length_ * exact::sin(angle);
       // Segments are scanned left end first.
       Segment s = passive ? Segment{x, y, m_.surface_x[k], m_.surface_y[k]}
                           : Segment{m_.surface_x[k], m_.surface_y[k], x, y};

@@ -1,39 +1,30 @@
 #include "search/search_driver.h"
 
-#include <cmath>
+#include <memory>
 
 #include "core/error_lines.h"
 #include "core/fortran_format.h"
 #include "core/run_control.h"
-#include "fos/analyse_surface.h"
 #include "model/geometry.h"
 #include "output/plot_file.h"
 #include "search/block_data_items.h"
 #include "search/critical_list.h"
 #include "search/critical_list_report.h"
-#include "search/generate_surface.h"
 #include "search/initiation_points.h"
+#include "search/parallel_trials.h"
 #include "search/search_data_items.h"
+#include "search/trial_steps.h"
 
 namespace scarpex {
 
 namespace {
 
 constexpr float kDrawingStage = 0.0f;
-constexpr float kTrialStage = 2.0f;
 constexpr float kListStage = 3.0f;
 
 // Initiation points start half the tolerance to the right of their nominal abscissa.
 constexpr float kInitiationOffset = 0.0005f;
 constexpr float kSlopeMarginDegrees = 5.0f;
-
-// What the driver keeps for one search besides the model.
-struct SearchState {
-  float slope_margin = 0.0f;
-  AngleRestriction user_angles;  // radians, when the user restricted the angle
-  int32_t ntrial = 0;
-  int32_t skipped = 0;  // trials reported as skipped because the limits are too restrictive
-};
 
 void set_up(ProblemModel& m, SearchState& s) {
   set_unit_labels(m);
@@ -59,61 +50,18 @@ void write_plot(Engine& e, float stage) {
   write_plot_records(e);
 }
 
-void write_trial_number(Engine& e) {
-  static const FortranFormat kLine("(' ntrial = ',I5)");
-  kLine.write(e.trace, {e.model.ntrial});
-  kLine.write(e.status, {e.model.ntrial});
-}
-
-void report_generation_failure(Engine& e, std::string_view status, std::string_view trace) {
-  write_free_line(e.status, {status});
-  write_free_line(e.trace, {trace});
-}
-
-// One trial. False when the search must end at once (a fatal stop_code).
-bool run_trial(Engine& e, SearchState& s) {
-  ProblemModel& m = e.model;
-  m.ntrial = ++s.ntrial;
-  write_trial_number(e);
-  generate_surface(e);  // circle, irregular surface or block, from the search's mode flags
-  switch (m.stop_code) {
-    case kRunGoesOn:
-      break;
-    case kCircleNotGenerated:
-    case kSurfaceNotGenerated:
-      m.stop_code = kRunGoesOn;
-      report_generation_failure(e, "    4     SURFACE CAN NOT BE GENERATED",
-                                "Surface can not be generated");
-      return true;
-    case kLimitsTooRestrictive:
-      // Not cleared here: the angle bounds narrowed by the failed attempts stay narrow for the
-      // rest of this initiation point, so every later trial from it that does not itself fail
-      // with 10 or 11 is reported and skipped the same way. The next point clears it.
-      report_generation_failure(e, "    5     SEARCH LIMITATIONS TOO RESTRICTIVE",
-                                "Search limitations too restrictive");
-      ++s.skipped;
-      return true;
-    default:
-      return false;
-  }
-  m.plot_stage = kTrialStage;
-  analyse_surface(e);
-  switch (m.stop_code) {
-    case kRunGoesOn:
-      break;
-    case kSpencerOuterFailed:
-    case kSpencerLocalFailed:
-    case kSurfaceNotSliced:
-      m.stop_code = kRunGoesOn;
-      return true;
-    default:
-      return false;
-  }
-  write_plot_records(e);
-  // A factor that is not a finite number is never listed, whatever status came with it.
-  if (m.solution_status <= kConverged && std::isfinite(m.list[0].fos)) {
-    record_current_surface(m);
-  }
+// One trial. False when the search must end at once (a fatal stop_code). With other threads
+// the analysis is theirs, and the trial is handed to them once generated.
+bool run_trial(Engine& e, SearchState& s, ParallelTrials* parallel) {
+  TrialStart start = start_trial(e, s);
+  if (parallel != nullptr) return parallel->submit(e, s, start);
+  if (start == TrialStart::kRunEnds) return false;
+  if (start == TrialStart::kNoSurface) return true;
+  TrialEnd end = analyse_trial(e);
+  if (end == TrialEnd::kRunEnds) return false;
+  if (end == TrialEnd::kDropped) return true;
+  write_trial_record(e);
+  if (end == TrialEnd::kListed) record_current_surface(e.model);
   return true;
 }
 
@@ -143,7 +91,7 @@ bool start_initiation_point(Engine& e, const SearchState& s, float x0) {
 
 // Circular and irregular searches: surfaces_per_point trials from each initiation point. The
 // first point is always processed, even for a point count of 0 or less.
-bool run_point_trials(Engine& e, SearchState& s) {
+bool run_point_trials(Engine& e, SearchState& s, ParallelTrials* parallel) {
   ProblemModel& m = e.model;
   m.start_boundary = 1;
   const float spacing = m.init_point_count == 1 ? 0.0f
@@ -157,16 +105,16 @@ bool run_point_trials(Engine& e, SearchState& s) {
     if (m.stop_code == kLimitsTooRestrictive) m.stop_code = kRunGoesOn;
     if (!start_initiation_point(e, s, x0)) return false;
     for (int32_t trial = 1; trial <= m.surfaces_per_point; ++trial) {
-      if (!run_trial(e, s)) return false;
+      if (!run_trial(e, s, parallel)) return false;
     }
     if (point >= m.init_point_count) return true;
     x0 = x0 + spacing;
   }
 }
 
-bool run_block_trials(Engine& e, SearchState& s) {
+bool run_block_trials(Engine& e, SearchState& s, ParallelTrials* parallel) {
   for (int32_t trial = 1; trial <= e.model.surfaces_per_point; ++trial) {
-    if (!run_trial(e, s)) return false;
+    if (!run_trial(e, s, parallel)) return false;
   }
   return true;
 }
@@ -196,6 +144,20 @@ void finish(Engine& e, int32_t skipped) {
   m.input_error_flag = 0;
 }
 
+// The threads a search may use: those the environment allows, one when it says nothing.
+int32_t search_threads(const Engine& e) {
+  return e.env.thread_count ? e.env.thread_count() : 1;
+}
+
+// Every trial of the search, on the calling thread alone or with others.
+bool run_trials(Engine& e, SearchState& s) {
+  std::unique_ptr<ParallelTrials> parallel = ParallelTrials::start(e, search_threads(e));
+  bool completed = e.model.block_search == 1 ? run_block_trials(e, s, parallel.get())
+                                             : run_point_trials(e, s, parallel.get());
+  if (parallel != nullptr) completed = parallel->finish(e, s) && completed;
+  return completed;
+}
+
 }  // namespace
 
 void run_search(Engine& e, std::string_view /*command*/) {
@@ -214,7 +176,7 @@ void run_search(Engine& e, std::string_view /*command*/) {
     return;
   }
   write_plot(e, kDrawingStage);
-  bool completed = m.block_search == 1 ? run_block_trials(e, s) : run_point_trials(e, s);
+  bool completed = run_trials(e, s);
   if (!completed) return;
   finish(e, s.skipped);
 }

@@ -1,32 +1,26 @@
 #include "cli/batch.h"
 
-#include <fcntl.h>
 #include <signal.h>
-#include <spawn.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 #include <algorithm>
-#include <cstring>
+#include <cerrno>
+#include <chrono>
+#include <csignal>
 #include <filesystem>
-#include <fstream>
 #include <iostream>
 #include <map>
-#include <nlohmann/json.hpp>
-#include <set>
 #include <thread>
 
+#include "cli/batch_job.h"
 #include "cli/progress.h"
-#include "cli/run_command.h"
-#include "results/file_reading.h"
+#include "views/atomic_file.h"
 #include "views/number_text.h"
-
-extern char** environ;
 
 namespace scarpex_host {
 
 namespace fs = std::filesystem;
-using json = nlohmann::ordered_json;
 
 namespace {
 
@@ -34,20 +28,23 @@ constexpr int kExitAllCompleted = 0;
 constexpr int kExitSomeNotCompleted = 1;
 constexpr int kExitNoBatch = 2;
 constexpr auto kTickInterval = std::chrono::milliseconds(200);
-constexpr std::uintmax_t kLogCap = 1 << 20;
+// How long stopped runs get to end before they are killed.
+constexpr auto kStopGrace = std::chrono::seconds(5);
 
-struct Job {
-  std::string input;
-  fs::path folder;
-  pid_t pid = -1;
-  // After the run:
-  // completed, completed with warnings, incomplete, aborted, failed, crashed
-  std::string outcome = "not run";
-  std::string method, message;
-  std::optional<double> fos;
-  int exit_status = -1;
-  json results;  // the child's JSON document, or null
-};
+volatile std::sig_atomic_t stop_signal = 0;
+
+extern "C" void on_stop_signal(int signal) {
+  stop_signal = signal;
+}
+
+// SIGINT, SIGTERM and SIGHUP stop the batch: no new run starts, the running ones are stopped
+// and what finished is summed up. Without SA_RESTART, a wait in progress returns at once.
+void catch_stop_signals() {
+  struct sigaction action {};
+  action.sa_handler = on_stop_signal;
+  sigemptyset(&action.sa_mask);
+  for (int signal : {SIGINT, SIGTERM, SIGHUP}) sigaction(signal, &action, nullptr);
+}
 
 fs::path self_path() {
   std::error_code error;
@@ -55,172 +52,139 @@ fs::path self_path() {
   return error ? fs::path("scarpex") : self;
 }
 
-// A folder of its own for every input, named after it: two runs never share names.dat.
-std::vector<Job> plan_jobs(const HostOptions& options, const fs::path& out) {
-  std::vector<Job> jobs;
-  std::set<std::string> used;
-  for (const std::string& input : options.batch_inputs) {
-    std::string stem = fs::path(input).stem().string();
-    if (stem.empty()) stem = "run";
-    std::string name = stem;
-    for (int k = 2; used.count(name) != 0; ++k) name = stem + "-" + std::to_string(k);
-    used.insert(name);
-    Job job;
-    job.input = input;
-    job.folder = out / name;
-    jobs.push_back(std::move(job));
-  }
-  return jobs;
-}
+class Batch {
+ public:
+  Batch(const HostOptions& options, std::vector<BatchJob> jobs, bool terminal)
+      : options_(options),
+        jobs_(std::move(jobs)),
+        terminal_(terminal),
+        progress_(static_cast<int>(jobs_.size()), terminal) {}
 
-bool start(Job& job, const fs::path& self, const HostOptions& options) {
-  std::error_code error;
-  fs::create_directories(job.folder, error);
-  if (error) {
-    job.outcome = "failed";
-    job.message = "cannot make " + job.folder.string() + ": " + error.message();
-    return false;
+  // The JSON lines go to a temporary file as each run ends, renamed into place at the end: an
+  // unwritable file is found before any run.
+  bool open_lines(std::string& problem) {
+    return options_.jsonl_file.empty() || lines_.open(options_.jsonl_file, problem);
   }
-  std::vector<std::string> args = {self.string(), job.input,
-                                   "--out",       job.folder.string(),
-                                   "--json",      (job.folder / "result.json").string()};
-  if (options.strict) args.push_back("--strict");
-  if (options.refine) args.push_back("--refine");
-  if (!options.library.empty()) {
-    args.push_back("--library");
-    args.push_back(options.library);
-  }
-  fs::remove(job.folder / "result.json", error);
-  std::vector<char*> argv;
-  for (std::string& arg : args) argv.push_back(arg.data());
-  argv.push_back(nullptr);
-  std::string log = (job.folder / "host.log").string();
-  posix_spawn_file_actions_t actions;
-  posix_spawn_file_actions_init(&actions);
-  posix_spawn_file_actions_addopen(&actions, STDOUT_FILENO, log.c_str(),
-                                   O_WRONLY | O_CREAT | O_TRUNC, 0644);
-  posix_spawn_file_actions_adddup2(&actions, STDOUT_FILENO, STDERR_FILENO);
-  posix_spawn_file_actions_addopen(&actions, STDIN_FILENO, "/dev/null", O_RDONLY, 0);
-  int failed = posix_spawn(&job.pid, argv[0], &actions, nullptr, argv.data(), environ);
-  posix_spawn_file_actions_destroy(&actions);
-  if (failed != 0) {
-    job.outcome = "failed";
-    job.message = std::string("cannot start a run: ") + std::strerror(failed);
-    job.pid = -1;
-    return false;
-  }
-  return true;
-}
 
-// The last "scarpex: ..." line of the child's output says why it failed.
-std::string failure_message(const Job& job) {
-  FileText log = read_regular_file(job.folder / "host.log", kLogCap);
-  std::string message;
-  if (!log.text) return message;
-  std::size_t pos = 0;
-  while (pos < log.text->size()) {
-    std::size_t end = log.text->find('\n', pos);
-    if (end == std::string::npos) end = log.text->size();
-    std::string line = log.text->substr(pos, end - pos);
-    if (line.rfind("scarpex: ", 0) == 0) message = line.substr(9);
-    pos = end + 1;
+  void run() {
+    const std::size_t cores = std::max(1u, std::thread::hardware_concurrency());
+    const std::size_t parallel =
+        options_.jobs > 0 ? static_cast<std::size_t>(options_.jobs) : cores;
+    // The cores are shared among the runs that go on at once.
+    const std::size_t at_once = std::max<std::size_t>(1, std::min(parallel, jobs_.size()));
+    const int threads = options_.threads > 0
+                            ? options_.threads
+                            : static_cast<int>(std::max<std::size_t>(1, cores / at_once));
+    const fs::path self = self_path();
+    std::size_t next = 0;
+    while ((next < jobs_.size() && stop_signal == 0) || !running_.empty()) {
+      while (stop_signal == 0 && next < jobs_.size() && running_.size() < parallel) {
+        BatchJob& job = jobs_[next++];
+        if (start_job(job, self, options_, threads)) {
+          running_[job.pid] = &job;
+        } else {
+          report(job);
+        }
+      }
+      if (stop_signal != 0) return stop_running();
+      if (!running_.empty()) wait_for_one();
+    }
   }
-  return message;
-}
 
-std::string reasons_of(const json& results) {
-  std::string text;
-  for (const json& reason : results["incomplete_reasons"]) {
-    if (reason.is_string()) text += (text.empty() ? "" : "; ") + reason.get<std::string>();
+  int finish() {
+    progress_.close();
+    print_table();
+    std::string problem;
+    if (lines_.is_open() && !lines_.commit(problem)) {
+      std::cerr << "scarpex: batch: " << terminal_text(problem) << "\n";
+      return kExitNoBatch;
+    }
+    const auto done = std::count_if(jobs_.begin(), jobs_.end(), completed);
+    std::cout << done << " of " << jobs_.size() << " files completed";
+    if (stop_signal != 0) std::cout << "; the batch was stopped by signal " << stop_signal;
+    std::cout << "\n" << std::flush;
+    if (!lines_ok_) return kExitNoBatch;
+    return done == static_cast<long>(jobs_.size()) ? kExitAllCompleted : kExitSomeNotCompleted;
   }
-  return text;
-}
 
-std::string first_warning_of(const json& results) {
-  const json& warnings = results["warnings"];
-  if (!warnings.is_array() || warnings.empty() || !warnings[0]["message"].is_string()) return "";
-  std::string text = warnings[0]["message"].get<std::string>();
-  if (warnings.size() > 1) text += " (and " + std::to_string(warnings.size() - 1) + " more)";
-  return text;
-}
+ private:
+  void wait_for_one() {
+    int status = 0;
+    // On a terminal the bar's clock goes on while runs last; otherwise just wait.
+    pid_t pid = ::waitpid(-1, &status, terminal_ ? WNOHANG : 0);
+    if (pid == 0) {
+      std::this_thread::sleep_for(kTickInterval);
+      progress_.tick();
+      return;
+    }
+    if (pid < 0) {
+      if (errno == ECHILD) running_.clear();  // no children left to wait for
+      return;                                 // EINTR: a signal, seen by the loop
+    }
+    auto found = running_.find(pid);
+    if (found == running_.end()) return;
+    BatchJob& job = *found->second;
+    running_.erase(found);
+    finish_job(job, status);
+    report(job);
+  }
 
-void finish(Job& job, int status) {
-  FileText document = read_regular_file(job.folder / "result.json", kResultsFileCap);
-  if (document.text) {
-    json parsed = json::parse(*document.text, nullptr, false);
-    if (!parsed.is_discarded()) job.results = std::move(parsed);
+  // Every run still going is asked to stop, with all it started, then killed after a grace
+  // period; each is waited for and its files are marked as the remains of a stopped run.
+  void stop_running() {
+    for (const auto& [pid, job] : running_) ::kill(-pid, SIGTERM);
+    const auto deadline = std::chrono::steady_clock::now() + kStopGrace;
+    while (!running_.empty()) {
+      if (std::chrono::steady_clock::now() > deadline) {
+        for (const auto& [pid, job] : running_) ::kill(-pid, SIGKILL);
+      }
+      int status = 0;
+      pid_t pid = ::waitpid(-1, &status, WNOHANG);
+      if (pid < 0 && errno == ECHILD) break;
+      if (pid <= 0) {
+        std::this_thread::sleep_for(kTickInterval / 4);
+        continue;
+      }
+      auto found = running_.find(pid);
+      if (found == running_.end()) continue;
+      mark_interrupted(*found->second);
+      report(*found->second);
+      running_.erase(found);
+    }
   }
-  if (job.results.is_object()) {
-    const json& summary = job.results["summary"];
-    if (summary["method"].is_string()) job.method = summary["method"].get<std::string>();
-    if (summary["factor_of_safety"].is_number())
-      job.fos = summary["factor_of_safety"].get<double>();
-  }
-  if (WIFSIGNALED(status)) {
-    job.outcome = "crashed";
-    job.message = std::string("signal ") + std::to_string(WTERMSIG(status)) + " (" +
-                  strsignal(WTERMSIG(status)) + ")";
-    return;
-  }
-  job.exit_status = WEXITSTATUS(status);
-  if (job.exit_status == 2 || !job.results.is_object()) {
-    job.outcome = "failed";
-    job.message = failure_message(job);
-    return;
-  }
-  job.outcome =
-      job.results["verdict"].is_string() ? job.results["verdict"].get<std::string>() : "failed";
-  if (job.exit_status == kExitIncomplete) job.outcome = "incomplete";  // --strict
-  if (job.outcome == "incomplete") {
-    job.message = reasons_of(job.results);
-  } else if (job.outcome == "completed with warnings") {
-    job.message = first_warning_of(job.results);
-  } else if (job.outcome != "completed") {
-    job.message = failure_message(job);
-  }
-}
 
-// Without an incomplete result: completed, with warnings or without.
-bool complete(const Job& job) {
-  return job.outcome == "completed" || job.outcome == "completed with warnings";
-}
-
-std::string line_of(const Job& job) {
-  std::string line = job.input + ": " + job.outcome;
-  if (job.fos) line += ", FOS " + fixed_text(*job.fos, 3);
-  if (!job.method.empty()) line += " (" + job.method + ")";
-  if (!job.message.empty()) line += " - " + job.message;
-  return line;
-}
-
-void print_table(const std::vector<Job>& jobs) {
-  std::size_t width = 4;
-  for (const Job& job : jobs) width = std::max(width, job.input.size());
-  auto pad = [](std::string text, std::size_t w) {
-    text.resize(std::max(text.size(), w), ' ');
-    return text;
-  };
-  std::cout << pad("File", width) << "  " << pad("Method", 15) << "  " << pad("FOS", 8)
-            << "  Outcome\n";
-  for (const Job& job : jobs) {
-    std::string fos = job.fos ? fixed_text(*job.fos, 3) : "-";
-    std::cout << pad(job.input, width) << "  " << pad(job.method.empty() ? "-" : job.method, 15)
-              << "  " << pad(std::string(8 - std::min<std::size_t>(8, fos.size()), ' ') + fos, 8)
-              << "  " << job.outcome << (job.message.empty() ? "" : ": " + job.message) << "\n";
+  void report(const BatchJob& job) {
+    progress_.finished(line_of(job), completed(job));
+    if (lines_.is_open() && !lines_.write(json_line(job))) lines_ok_ = false;
   }
-}
 
-bool write_jsonl(const std::string& path, const std::vector<Job>& jobs) {
-  std::ofstream file(path, std::ios::binary);
-  for (const Job& job : jobs) {
-    json line = {{"input", job.input},     {"folder", job.folder.string()},
-                 {"outcome", job.outcome}, {"exit_status", job.exit_status},
-                 {"message", job.message}, {"results", job.results}};
-    file << line.dump(-1, ' ', false, json::error_handler_t::replace) << "\n";
+  void print_table() const {
+    std::size_t width = 4;
+    for (const BatchJob& job : jobs_) width = std::max(width, terminal_text(job.input).size());
+    auto pad = [](std::string text, std::size_t w) {
+      text.resize(std::max(text.size(), w), ' ');
+      return text;
+    };
+    std::cout << pad("File", width) << "  " << pad("Method", 15) << "  " << pad("FOS", 8)
+              << "  Outcome\n";
+    for (const BatchJob& job : jobs_) {
+      std::string fos = job.fos ? fixed_text(*job.fos, 3) : "-";
+      std::cout << pad(terminal_text(job.input), width) << "  "
+                << pad(job.method.empty() ? "-" : job.method, 15) << "  "
+                << pad(std::string(8 - std::min<std::size_t>(8, fos.size()), ' ') + fos, 8) << "  "
+                << job.outcome << (job.message.empty() ? "" : ": " + terminal_text(job.message))
+                << "\n";
+    }
   }
-  file.close();
-  return static_cast<bool>(file);
-}
+
+  const HostOptions& options_;
+  std::vector<BatchJob> jobs_;
+  bool terminal_;
+  Progress progress_;
+  std::map<pid_t, BatchJob*> running_;
+  AtomicFile lines_;
+  bool lines_ok_ = true;
+};
 
 }  // namespace
 
@@ -230,53 +194,18 @@ int run_batch(const HostOptions& options) {
   out = fs::absolute(out, error);
   fs::create_directories(out, error);
   if (error || !fs::is_directory(out)) {
-    std::cerr << "scarpex: batch: cannot use the folder " << out.string() << "\n";
+    std::cerr << "scarpex: batch: cannot use the folder " << terminal_text(out.string()) << "\n";
     return kExitNoBatch;
   }
-  unsigned cores = std::max(1u, std::thread::hardware_concurrency());
-  std::size_t parallel = options.jobs > 0 ? static_cast<std::size_t>(options.jobs) : cores;
-  std::vector<Job> jobs = plan_jobs(options, out);
-  fs::path self = self_path();
-  bool terminal = ::isatty(STDERR_FILENO) == 1;
-  Progress progress(static_cast<int>(jobs.size()), terminal);
-  std::map<pid_t, std::size_t> running;
-  std::size_t next = 0;
-  while (next < jobs.size() || !running.empty()) {
-    while (next < jobs.size() && running.size() < parallel) {
-      Job& job = jobs[next++];
-      if (start(job, self, options)) {
-        running[job.pid] = static_cast<std::size_t>(&job - jobs.data());
-      } else {
-        progress.finished(line_of(job), false);
-      }
-    }
-    if (running.empty()) continue;
-    int status = 0;
-    // On a terminal the bar's clock goes on while runs last; otherwise just wait.
-    pid_t pid = ::waitpid(-1, &status, terminal ? WNOHANG : 0);
-    if (pid == 0) {
-      std::this_thread::sleep_for(kTickInterval);
-      progress.tick();
-      continue;
-    }
-    if (pid < 0) break;  // no children left to wait for
-    auto found = running.find(pid);
-    if (found == running.end()) continue;
-    Job& job = jobs[found->second];
-    running.erase(found);
-    finish(job, status);
-    progress.finished(line_of(job), complete(job));
-  }
-  progress.close();
-  print_table(jobs);
-  bool all = std::all_of(jobs.begin(), jobs.end(), complete);
-  if (!options.jsonl_file.empty() && !write_jsonl(options.jsonl_file, jobs)) {
-    std::cerr << "scarpex: batch: cannot write " << options.jsonl_file << "\n";
+  Batch batch(options, plan_jobs(options.batch_inputs, out), ::isatty(STDERR_FILENO) == 1);
+  std::string problem;
+  if (!batch.open_lines(problem)) {
+    std::cerr << "scarpex: batch: " << terminal_text(problem) << "\n";
     return kExitNoBatch;
   }
-  std::cout << std::count_if(jobs.begin(), jobs.end(), complete) << " of " << jobs.size()
-            << " files completed\n";
-  return all ? kExitAllCompleted : kExitSomeNotCompleted;
+  catch_stop_signals();
+  batch.run();
+  return batch.finish();
 }
 
 }  // namespace scarpex_host

@@ -43,6 +43,9 @@ void add_common_options(CLI::App& app, HostOptions& o) {
   app.add_option("--library", o.library,
                  "the engine library (default: beside this program, or the SCARPEX_LIBRARY "
                  "environment variable)");
+  app.add_option("--threads", o.threads,
+                 "threads of a search (default: the SCARPEX_THREADS environment variable, or "
+                 "every core; a batch shares the cores among its runs)");
 }
 
 void build(App& app, HostOptions& o) {
@@ -101,13 +104,32 @@ std::string plain_error(const CLI::Error& e) {
   return what;
 }
 
+// An option given with an empty value would be silently ignored: that is a mistake to say.
+std::optional<std::string> empty_value(const App& app) {
+  for (const CLI::App* command : {&app.main, static_cast<const CLI::App*>(app.batch)}) {
+    for (const CLI::Option* option : command->get_options()) {
+      if (option->count() == 0 || option->get_expected_min() == 0) continue;
+      for (const std::string& value : option->results()) {
+        if (value.empty()) return option->get_name() + " needs a value, not an empty text";
+      }
+    }
+  }
+  return std::nullopt;
+}
+
 std::optional<std::string> check(const HostOptions& o) {
   if (o.show_help || o.show_version) return std::nullopt;
+  const std::string& word = o.banner.identification_word;
+  if (word.find('\'') != std::string::npos && word.find('"') != std::string::npos) {
+    return "--id-word cannot hold both quote characters: the engine would cut the word";
+  }
   if (o.mode == HostMode::kBatch) {
     if (o.batch_inputs.empty()) return "batch: give at least one input file";
     if (o.jobs < 0) return "batch: --jobs must be 1 or more";
+    if (o.threads < 0) return "batch: --threads must be 1 or more";
     return std::nullopt;
   }
+  if (o.threads < 0) return "--threads must be 1 or more";
   if (o.input_file.empty() == o.names_file.empty()) return "give either an input file or --names";
   if (!o.names_file.empty() && !o.output_dir.empty()) {
     return "--out does not apply to --names: the run takes place beside names.dat";
@@ -137,6 +159,10 @@ std::optional<HostOptions> parse_options(const std::vector<std::string>& args, s
   }
   if (app.batch->parsed()) options.mode = HostMode::kBatch;
   if (!options.mirror_axis.empty()) options.mirror = true;
+  if (auto problem = empty_value(app)) {
+    error = *problem;
+    return std::nullopt;
+  }
   if (auto problem = check(options)) {
     error = *problem;
     return std::nullopt;

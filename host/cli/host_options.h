@@ -17,7 +17,8 @@ struct HostOptions {
   std::string names_file;  // an existing names.dat (mode: --names)
   std::string output_dir;  // where names.dat and the outputs go; default: the input's folder
   std::string library;     // the engine library; default: beside this program
-  Banner banner;           // lines 1 to 6 of the names.dat the host writes
+  int threads = 0;  // threads of a search; 0: SCARPEX_THREADS, else every core (batch: shared)
+  Banner banner;    // lines 1 to 6 of the names.dat the host writes
   // What to make of the results.
   std::string svg_file, html_file, json_file;  // json_file "-": standard output
   std::string convergence_svg_file;            // the lowest factor so far against the trial

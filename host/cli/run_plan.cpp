@@ -2,6 +2,8 @@
 
 #include <algorithm>
 #include <system_error>
+#include <utility>
+#include <vector>
 
 #include "results/file_reading.h"
 #include "run/engine_call.h"
@@ -25,6 +27,13 @@ std::optional<RunPlan> plan_input_run(const HostOptions& options, std::string& p
     problem = "no input file " + input.string();
     return std::nullopt;
   }
+  // The file itself, links followed: /dev/stdin read from a file has that file's folder, not
+  // /dev, for its run files.
+  input = fs::canonical(input, error);
+  if (error) {
+    problem = "cannot resolve the input file " + options.input_file + ": " + error.message();
+    return std::nullopt;
+  }
   // The engine keeps 255 characters of a name and drops trailing blanks: a longer name would
   // make it open another file.
   if (!engine_keeps_name(input.string())) {
@@ -37,6 +46,12 @@ std::optional<RunPlan> plan_input_run(const HostOptions& options, std::string& p
       options.output_dir.empty() ? input.parent_path() : absolute_path(options.output_dir);
   RunPlan plan;
   plan.names_path = folder / kNamesFile;
+  // The host writes its own names.dat there: an input of that name would be lost.
+  if (same_file(input, plan.names_path)) {
+    problem = "the input file " + input.string() +
+              " is the names.dat the host writes for the run: rename it, or run it with --out";
+    return std::nullopt;
+  }
   plan.engine = EngineRun{};
   // A mirrored run reads its own input file; the outputs keep the name of the user's.
   std::string run_input = input.string();
@@ -47,6 +62,10 @@ std::optional<RunPlan> plan_input_run(const HostOptions& options, std::string& p
   }
   plan.engine->names_text =
       names_file_text(options.banner, run_input, output_names_for(input.string()));
+  const OutputNames outputs = output_names_for(input.string());
+  plan.run_files = {run_input, (folder / outputs.report).string(), (folder / outputs.plot).string(),
+                    (folder / outputs.trace).string(), (folder / outputs.status).string()};
+  plan.user_input = input;
   return plan;
 }
 
@@ -63,7 +82,33 @@ std::optional<RunPlan> plan_existing_run(const HostOptions& options, std::string
     }
   }
   if (!options.no_run) plan.engine = EngineRun{};
+  if (!options.input_file.empty()) plan.user_input = absolute_path(options.input_file);
+  // The files names.dat names, as far as it can be read now (a names.dat that cannot be read
+  // is reported when the run reads it).
+  std::string unreadable;
+  if (auto files = run_files_of(plan.names_path, unreadable)) plan.run_files = *files;
   return plan;
+}
+
+// The files no product may replace: the input, names.dat, the four run files, and the
+// products named before it.
+std::optional<std::string> overwrites_run_file(const std::string& path, const RunPlan& plan,
+                                               const std::vector<const std::string*>& before) {
+  const fs::path target = absolute_path(path);
+  const std::pair<std::string, const char*> kept[] = {
+      {plan.user_input.string(), "the input file"}, {plan.run_files.input, "the input file"},
+      {plan.names_path.string(), "names.dat"},      {plan.run_files.report, "the report"},
+      {plan.run_files.plot, "the plot file"},       {plan.run_files.trace, "the trace file"},
+      {plan.run_files.status, "the status file"}};
+  for (const auto& [file, what] : kept) {
+    if (!file.empty() && same_file(target, file))
+      return "cannot write " + path + ": it is " + what + " of the run";
+  }
+  for (const std::string* other : before) {
+    if (!other->empty() && *other != kStandardOutput && same_file(target, absolute_path(*other)))
+      return "cannot write " + path + " twice: two products name it";
+  }
+  return std::nullopt;
 }
 
 // Whether `inner` is `outer` or lies below it (both absolute and normal).
@@ -102,12 +147,17 @@ std::optional<RunPlan> plan_run(const HostOptions& options, std::string& problem
     plan->engine->engine_output_to_stderr = plan->products.json_to_stdout();
   }
   if (options.refine) plan->refine = RefineRequest{absolute_path(library).string(), options.banner};
+  std::vector<const std::string*> named;
   for (const std::string* path : {&plan->products.svg, &plan->products.html, &plan->products.json,
                                   &plan->products.convergence_svg}) {
-    if (auto why = product_problem(*path, *plan)) {
+    std::optional<std::string> why = product_problem(*path, *plan);
+    if (!why && !path->empty() && *path != kStandardOutput)
+      why = overwrites_run_file(*path, *plan, named);
+    if (why) {
       problem = *why;
       return std::nullopt;
     }
+    named.push_back(path);
   }
   return plan;
 }

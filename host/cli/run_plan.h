@@ -18,6 +18,8 @@ struct RunPlan {
   std::optional<EngineRun> engine;   // none with --no-run: an earlier run's files are read
   ProductPaths products;
   std::optional<RefineRequest> refine;  // with --refine
+  std::filesystem::path user_input;     // the user's input file (empty with --names)
+  RunFiles run_files;                   // as planned, or as names.dat names them
 };
 
 // The plan of a run, or nothing with `problem` saying why no run can be made.

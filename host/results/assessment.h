@@ -20,6 +20,7 @@ inline constexpr const char* kNegativeFactor = "negative-factor-of-safety";
 inline constexpr const char* kMisleading = "misleading-factor-of-safety";
 inline constexpr const char* kNotRefined = "not-refined";
 inline constexpr const char* kRefinedAtRangeEnd = "refined-surface-at-range-end";
+inline constexpr const char* kFrameNotRepresentable = "frame-not-representable";
 }  // namespace warning_code
 
 // A search whose analysed trials are fewer than this share of those requested is incomplete.

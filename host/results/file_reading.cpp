@@ -56,6 +56,17 @@ FileText read_regular_file(const fs::path& path, std::uintmax_t cap) {
   return result;
 }
 
+bool same_file(const fs::path& a, const fs::path& b) {
+  std::error_code error;
+  if (fs::exists(a, error) && fs::exists(b, error)) {
+    bool same = fs::equivalent(a, b, error);
+    if (!error) return same;
+  }
+  fs::path resolved_a = fs::weakly_canonical(fs::absolute(a, error), error);
+  fs::path resolved_b = fs::weakly_canonical(fs::absolute(b, error), error);
+  return resolved_a == resolved_b;
+}
+
 fs::path absolute_path(const std::string& name) {
   std::error_code error;
   fs::path path = fs::absolute(name, error);

@@ -30,6 +30,10 @@ struct FileStream {
 
 FileStream open_regular_file(const std::filesystem::path& path);
 
+// Whether two paths lead to one file, by identity (links followed; hard links are one file)
+// where both exist, by their resolved spelling otherwise.
+bool same_file(const std::filesystem::path& a, const std::filesystem::path& b);
+
 // `name` made absolute and normal ("/runs/a/../b" as "/runs/b"), or as given when the current
 // folder cannot be told: how the host names the files of a run.
 std::filesystem::path absolute_path(const std::string& name);

@@ -1,6 +1,9 @@
 #include "results/input_commands.h"
 
 #include <array>
+#include <optional>
+
+#include "results/text_fields.h"
 
 namespace scarpex_host {
 
@@ -39,6 +42,39 @@ std::vector<std::string> search_commands(std::string_view input_text) {
     }
   }
   return words;
+}
+
+long long requested_trials(std::string_view input_text) {
+  long long total = 0;
+  std::string_view pending;  // the search whose counts the next line holds
+  bool title_next = false;
+  std::size_t pos = 0;
+  while (pos < input_text.size()) {
+    std::size_t end = input_text.find('\n', pos);
+    if (end == std::string_view::npos) end = input_text.size();
+    const std::string_view line = input_text.substr(pos, end - pos);
+    pos = end + 1;
+    if (!pending.empty()) {
+      std::vector<std::string_view> counts = split_blanks(line);
+      const int first = counts.empty() ? 0 : parse_int(counts[0]).value_or(0);
+      const int second = counts.size() < 2 ? 0 : parse_int(counts[1]).value_or(0);
+      const bool block = pending.starts_with("BLOCK");
+      if (first > 0 && (block || second > 0))
+        total += block ? first : static_cast<long long>(first) * second;
+      pending = {};
+      continue;
+    }
+    const std::string word = command_word(line);
+    if (title_next) {
+      title_next = false;
+      continue;
+    }
+    title_next = word == "PROFIL";
+    for (std::string_view search : kSearchWords) {
+      if (word == search) pending = search;
+    }
+  }
+  return total;
 }
 
 std::string base_method_of(std::string_view search_command) {

@@ -13,6 +13,10 @@ namespace scarpex_host {
 // lines, in order; the problem description after PROFIL is no command line.
 std::vector<std::string> search_commands(std::string_view input_text);
 
+// The trial surfaces the input's searches ask for in all: the product of the first two counts of
+// a circular or irregular search, the first count of a block search.
+long long requested_trials(std::string_view input_text);
+
 // The method a search command uses before Spencer's method.
 std::string base_method_of(std::string_view search_command);
 

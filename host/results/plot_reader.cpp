@@ -62,6 +62,8 @@ class PlotReader {
     std::vector<double> ints =
         in_.reals(in_.next("the frame line"), kHeaderInts, "three frame integers");
     for (std::size_t i = 0; i < 3; ++i) data_.frame.ints[i] = static_cast<int>(ints[i]);
+    // A run that ends while reading the frame's values writes END after the three integers.
+    if (trim(in_.peek()) == "END") return;
     std::vector<double> reals =
         in_.reals(in_.next("the frame values"), kHeaderReals, "six frame values");
     for (std::size_t i = 0; i < 6; ++i) data_.frame.reals[i] = reals[i];

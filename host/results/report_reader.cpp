@@ -31,6 +31,8 @@ constexpr std::string_view kInitiationRange = "Along The Ground Surface Between"
 constexpr std::string_view kTerminationRange = "Each Surface Terminates Between";
 constexpr std::string_view kRangeEnd = "and";
 constexpr std::string_view kWaterUnitWeight = "Unit Weight of Water =";
+constexpr std::string_view kInputFolder = "Path to file locations      : ";
+constexpr std::string_view kInputName = "Name of input data file     : ";
 
 // The number after "X =" (or "=") of a range line, before its unit label.
 std::optional<double> value_after_equals(std::string_view line) {
@@ -71,6 +73,10 @@ class ReportReader {
         read_title(raw, in.peek());
       } else if (line.starts_with("Boundary     X-Left") && data_.unit_system.empty()) {
         read_units(in.peek());
+      } else if (line.starts_with(kInputFolder) && data_.input_folder.empty()) {
+        data_.input_folder = std::string(line.substr(kInputFolder.size()));
+      } else if (line.starts_with(kInputName) && data_.input_name.empty()) {
+        data_.input_name = std::string(line.substr(kInputName.size()));
       } else if (line.starts_with(kWaterUnitWeight)) {
         data_.water_unit_weight = value_after_equals(line);
       } else {

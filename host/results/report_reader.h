@@ -34,6 +34,7 @@ struct ReportData {
   std::vector<ErrorLine> errors;
   std::vector<ReportAnalysis> analyses;
   std::optional<double> water_unit_weight;  // the last one echoed
+  std::string input_folder, input_name;     // as the banner names the input file
 };
 
 ReportData read_report_file(const std::string& file, std::string_view text);

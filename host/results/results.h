@@ -221,6 +221,7 @@ struct Results {
   std::vector<std::string> incomplete_reasons;
   std::optional<double> water_unit_weight;  // as the report echoes it
   std::optional<RefinedSurface> refined;    // with --refine, after a search
+  std::string reported_input;  // the input file the report's banner names (folder and name)
 
   Outcome outcome() const { return aborted ? Outcome::kAborted : Outcome::kCompleted; }
   bool incomplete() const { return !aborted && !incomplete_reasons.empty(); }

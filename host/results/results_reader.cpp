@@ -1,6 +1,7 @@
 #include "results/results_reader.h"
 
 #include <algorithm>
+#include <cmath>
 
 #include "results/assessment.h"
 #include "results/file_reading.h"
@@ -30,6 +31,25 @@ std::unique_ptr<std::ifstream> open_or_warn(const std::string& path, const char*
                                 std::string("skipped the ") + what + " file: " + file.problem});
   }
   return std::move(file.stream);
+}
+
+// A display-frame value too wide for its field in the plot file (1e8 or more) reads as asterisks:
+// the picture then shows the input's own coordinates, and says so, rather than none at all.
+void check_frame(Results& results) {
+  constexpr std::size_t kMirrorAxis = 1, kShiftX = 4, kShiftY = 5;
+  PlotFrame& frame = results.frame;
+  bool dropped = false;
+  for (std::size_t k : {kMirrorAxis, kShiftX, kShiftY}) {
+    if (std::isfinite(frame.reals[k])) continue;
+    if (k == kMirrorAxis && frame.mirrored()) frame.ints[0] = 0;
+    frame.reals[k] = 0;
+    dropped = true;
+  }
+  if (!dropped) return;
+  results.warnings.push_back(
+      {warning_code::kFrameNotRepresentable,
+       "A value of the display frame did not fit its field in the plot file (asterisks): the "
+       "coordinates are shown as the input file holds them, without that mirror or shift."});
 }
 
 void apply_report(Analysis& analysis, const ReportAnalysis& entry) {
@@ -188,6 +208,7 @@ Results read_results(const RunFiles& files) {
   if (auto plot_file = open_or_warn(files.plot, "plot", results)) {
     PlotData plot = read_plot_file(files.plot, *plot_file);
     results.frame = plot.frame;
+    check_frame(results);
     results.analyses = std::move(plot.analyses);
     results.plot_read = true;
     // Every way a run ends writes END: a file without it was cut, or its run did not finish.
@@ -212,6 +233,7 @@ Results read_results(const RunFiles& files) {
       results.trial_count = std::max(results.trial_count, static_cast<int>(run.size()));
   }
   results.water_unit_weight = report.water_unit_weight;
+  results.reported_input = report.input_folder + report.input_name;
   pair_with_report(results, report, status);
   name_search_base_methods(results);
   fill_search_outcomes(results.analyses, status.runs);

@@ -13,7 +13,7 @@ namespace scarpex_host {
 // points grow) and, always, the most critical ones.
 class TrialSample {
  public:
-  static constexpr std::size_t kPointBudget = 2'000'000;
+  static constexpr std::size_t kPointBudget = 400'000;
   static constexpr std::size_t kMostCritical = 200;
 
   explicit TrialSample(std::size_t point_budget = kPointBudget) : budget_(point_budget) {}

@@ -72,11 +72,19 @@ OutputNames output_names_for(const std::string& input_path) {
   return {stem + ".out", stem + ".plt", stem + ".trc", stem + ".sts"};
 }
 
+std::string quoted_identification_word(const std::string& word) {
+  // Read as one free-format word: it ends at a blank or a comma, and a quote that starts it
+  // opens a quoted word that ends at the next such quote.
+  const bool plain = word.find_first_of(" ,") == std::string::npos && !word.empty() &&
+                     word.front() != '\'' && word.front() != '"';
+  if (plain) return word;
+  if (word.find('\'') == std::string::npos) return "'" + word + "'";
+  return "\"" + word + "\"";  // banner options holding both quotes are refused
+}
+
 std::string names_file_text(const Banner& banner, const std::string& input_path,
                             const OutputNames& outputs) {
-  // The identification word is read as one free-format word: quote it when it holds blanks.
-  std::string word = banner.identification_word;
-  if (word.find_first_of(" ,") != std::string::npos) word = "'" + word + "'";
+  const std::string word = quoted_identification_word(banner.identification_word);
   const std::string lines[] = {banner.version_text,
                                banner.identification_1,
                                banner.identification_2,

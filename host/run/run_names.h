@@ -36,6 +36,11 @@ struct OutputNames {
 };
 OutputNames output_names_for(const std::string& input_path);
 
+// The identification word as names.dat must hold it for the engine to read it whole: quoted
+// (with a quote it does not hold) when it has blanks or commas or begins with a quote. A word
+// holding both quotes cannot be written.
+std::string quoted_identification_word(const std::string& word);
+
 // The 13 lines of names.dat for an input file given by its absolute path.
 std::string names_file_text(const Banner& banner, const std::string& input_path,
                             const OutputNames& outputs);

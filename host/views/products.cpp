@@ -1,24 +1,32 @@
 #include "views/products.h"
 
-#include <fstream>
 #include <iostream>
+#include <vector>
 
 #include "results/file_reading.h"
+#include "views/atomic_file.h"
 #include "views/convergence_svg.h"
 #include "views/html_writer.h"
 #include "views/json_writer.h"
+#include "views/number_text.h"
 #include "views/svg_writer.h"
 
 namespace scarpex_host {
 
 namespace {
 
-bool write_text_file(const std::string& path, const std::string& text) {
-  std::ofstream file(path, std::ios::binary);
-  file << text;
-  file.close();
-  if (!file) std::cerr << "scarpex: cannot write " << path << "\n";
-  return static_cast<bool>(file);
+struct Product {
+  const std::string* path;
+  std::string text;
+};
+
+// Writes the JSON document on standard output and checks that it went: a full device or a
+// closed pipe is a failure, not a success.
+bool write_to_standard_output(const std::string& text) {
+  std::cout << text << std::flush;
+  if (std::cout) return true;
+  std::cerr << "scarpex: cannot write the JSON document on standard output\n";
+  return false;
 }
 
 }  // namespace
@@ -27,22 +35,29 @@ bool write_products(const ProductPaths& paths, const Results& results, std::ostr
   if (results.analyses.empty() && !paths.svg.empty()) {
     std::cerr << "scarpex: no drawing in the plot file; the picture shows nothing of the problem\n";
   }
-  bool ok = true;
-  if (!paths.svg.empty()) ok = write_text_file(paths.svg, results_svg(results)) && ok;
-  if (!paths.html.empty()) ok = write_text_file(paths.html, results_html(results)) && ok;
+  std::vector<Product> products;
+  if (!paths.svg.empty()) products.push_back({&paths.svg, results_svg(results)});
+  if (!paths.html.empty()) products.push_back({&paths.html, results_html(results)});
   if (!paths.convergence_svg.empty())
-    ok = write_text_file(paths.convergence_svg, convergence_svg(results)) && ok;
+    products.push_back({&paths.convergence_svg, convergence_svg(results)});
+  bool ok = true;
   if (!paths.json.empty()) {
     std::string json = results_json(results);
     if (paths.json_to_stdout()) {
-      std::cout << json << std::flush;
+      ok = write_to_standard_output(json);
     } else {
-      ok = write_text_file(paths.json, json) && ok;
+      products.push_back({&paths.json, std::move(json)});
     }
   }
-  for (const auto* file : {&paths.svg, &paths.html, &paths.json, &paths.convergence_svg}) {
-    if (!file->empty() && *file != kStandardOutput)
-      say << "Wrote " << absolute_path(*file).string() << "\n";
+  // Each product whole or not at all; "Wrote" only for those that were.
+  for (const Product& product : products) {
+    std::string problem;
+    if (write_file_atomically(absolute_path(*product.path), product.text, problem)) {
+      say << "Wrote " << terminal_text(absolute_path(*product.path).string()) << "\n";
+    } else {
+      std::cerr << "scarpex: " << terminal_text(problem) << "\n";
+      ok = false;
+    }
   }
   return ok;
 }

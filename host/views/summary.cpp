@@ -52,7 +52,7 @@ void print_verdict(std::ostream& out, const Results& results) {
   if (results.incomplete()) {
     const char* separator = ": ";
     for (const std::string& reason : results.incomplete_reasons) {
-      out << separator << reason;
+      out << separator << terminal_text(reason);
       separator = "; ";
     }
   }
@@ -62,10 +62,10 @@ void print_verdict(std::ostream& out, const Results& results) {
 }  // namespace
 
 void print_summary(std::ostream& out, const Results& results) {
-  out << "Report file: " << results.files.report << "\n"
-      << "Plot file:   " << results.files.plot << "\n"
-      << "Trace file:  " << results.files.trace << "\n"
-      << "Status file: " << results.files.status << "\n";
+  out << "Report file: " << terminal_text(results.files.report) << "\n"
+      << "Plot file:   " << terminal_text(results.files.plot) << "\n"
+      << "Trace file:  " << terminal_text(results.files.trace) << "\n"
+      << "Status file: " << terminal_text(results.files.status) << "\n";
   if (const Analysis* head = results.headline()) {
     const bool search = head->kind == AnalysisKind::kSearch;
     if (auto fos = head->factor_of_safety()) {
@@ -80,9 +80,10 @@ void print_summary(std::ostream& out, const Results& results) {
     out << "Last status: " << results.last_status.number << " " << results.last_status.text << "\n";
   }
   for (const ErrorLine& error : results.errors) {
-    out << "Error " << error.code << ": " << error_message(error) << "\n";
+    out << "Error " << error.code << ": " << terminal_text(error_message(error)) << "\n";
   }
-  for (const Warning& warning : results.warnings) out << "Warning: " << warning.message << "\n";
+  for (const Warning& warning : results.warnings)
+    out << "Warning: " << terminal_text(warning.message) << "\n";
   print_verdict(out, results);
 }
 
