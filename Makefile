@@ -21,12 +21,13 @@ deps:
 	@if ! command -v cmake >/dev/null || ! command -v g++ >/dev/null || \
 	    ! command -v nm >/dev/null || [ ! -f /usr/include/gtest/gtest.h ] || \
 	    [ ! -f /usr/include/nlohmann/json.hpp ] || [ ! -f /usr/include/CLI/CLI.hpp ] || \
+	    [ ! -f /usr/include/nlopt.hpp ] || \
 	    ! dpkg -s python3-pytest python3-numpy python3-setuptools python3-venv python3-pip \
 	      >/dev/null 2>&1; then \
-	  echo "Installing build tools: cmake g++ make binutils libgtest-dev nlohmann-json3-dev libcli11-dev python3 pytest numpy"; \
+	  echo "Installing build tools: cmake g++ make binutils libgtest-dev nlohmann-json3-dev libcli11-dev libnlopt-cxx-dev python3 pytest numpy"; \
 	  $(SUDO) apt-get update -qq && \
 	  DEBIAN_FRONTEND=noninteractive $(SUDO) apt-get install -y -qq --no-install-recommends \
-	    cmake g++ make binutils libgtest-dev nlohmann-json3-dev libcli11-dev \
+	    cmake g++ make binutils libgtest-dev nlohmann-json3-dev libcli11-dev libnlopt-cxx-dev \
 	    python3 python3-pytest python3-numpy python3-setuptools python3-venv python3-pip; \
 	fi
 

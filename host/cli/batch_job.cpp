@@ -116,6 +116,7 @@ bool start_job(BatchJob& job, const fs::path& self, const HostOptions& options, 
                                    "--out",       job.folder.string(),
                                    "--json",      (job.folder / kDocument).string()};
   if (options.strict) args.push_back("--strict");
+  if (options.refine) args.push_back("--refine");
   args.push_back("--threads");
   args.push_back(std::to_string(threads));
   if (!options.library.empty()) {

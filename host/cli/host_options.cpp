@@ -62,6 +62,9 @@ void build(App& app, HostOptions& o) {
   m.add_option("--svg-convergence", o.convergence_svg_file,
                "draw the lowest factor of safety found so far against the trial into FILE (SVG)");
   m.add_flag("--strict", o.strict, "treat every warning as an incomplete result (exit status 3)");
+  m.add_flag("--refine", o.refine,
+             "after a search, move its most critical surfaces until the factor of safety "
+             "stops falling (INPUT.refined.out)");
   m.add_flag("--no-run", o.no_run,
              "do not run: read the outputs of an earlier run named by names.dat");
   m.add_flag("--mirror", o.mirror,
@@ -86,6 +89,7 @@ void build(App& app, HostOptions& o) {
   b.add_option("--out", o.output_dir, "folder of the run folders (default: the current folder)");
   b.add_option("--jsonl", o.jsonl_file, "write one JSON line of results per file to FILE");
   b.add_flag("--strict", o.strict, "treat every warning as an incomplete result");
+  b.add_flag("--refine", o.refine, "refine the critical surface of every run's search");
 }
 
 // CLI11's own wording of a missing value, "--out: 1 required TEXT missing", made plain.

@@ -18,12 +18,13 @@ struct HostOptions {
   std::string output_dir;  // where names.dat and the outputs go; default: the input's folder
   std::string library;     // the engine library; default: beside this program
   int threads = 0;  // threads of a search; 0: SCARPEX_THREADS, else every core (batch: shared)
-  Banner banner;           // lines 1 to 6 of the names.dat the host writes
+  Banner banner;    // lines 1 to 6 of the names.dat the host writes
   // What to make of the results.
   std::string svg_file, html_file, json_file;  // json_file "-": standard output
   std::string convergence_svg_file;            // the lowest factor so far against the trial
   bool no_run = false;                         // read the outputs of an earlier run
   bool strict = false;                         // any warning makes the result incomplete
+  bool refine = false;  // refine the critical surface of the last search (run/refine.h)
   // Run the input mirrored about a vertical axis (a section drawn crest-left); the axis as
   // given, empty for the default (the largest x of the input).
   bool mirror = false;

@@ -9,6 +9,7 @@
 #include "results/results_reader.h"
 #include "results/text_fields.h"
 #include "run/engine_run.h"
+#include "run/refine.h"
 #include "run/run_lock.h"
 #include "run/run_names.h"
 #include "views/number_text.h"
@@ -99,11 +100,14 @@ int run_command(const HostOptions& options) {
   if (!results) return no_run(problem);
   if (plan->engine && plan->engine->names_text && !ran_this_input(*results, *plan, problem))
     return no_run(problem);
+  std::optional<std::string> refine_failure;
+  if (plan->refine) refine_failure = refine_results(*results, *plan->refine);
   // Standard output carries the JSON document alone when it is written there.
   std::ostream& say = plan->products.json_to_stdout() ? std::cerr : std::cout;
   if (plan->engine && plan->engine->input) say << terminal_text(plan->engine->input->note) << "\n";
   print_summary(say, *results);
   if (!write_products(plan->products, *results, say)) return kExitNoRun;
+  if (refine_failure) return no_run("the refinement failed: " + *refine_failure);
   return exit_status_of(*results, options.strict);
 }
 

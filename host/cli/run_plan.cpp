@@ -141,11 +141,12 @@ std::optional<RunPlan> plan_run(const HostOptions& options, std::string& problem
   if (!plan) return std::nullopt;
   plan->products = {options.svg_file, options.html_file, options.json_file,
                     options.convergence_svg_file};
+  std::string library = options.library.empty() ? default_library_path() : options.library;
   if (plan->engine) {
-    std::string library = options.library.empty() ? default_library_path() : options.library;
     plan->engine->library_path = absolute_path(library).string();
     plan->engine->engine_output_to_stderr = plan->products.json_to_stdout();
   }
+  if (options.refine) plan->refine = RefineRequest{absolute_path(library).string(), options.banner};
   std::vector<const std::string*> named;
   for (const std::string* path : {&plan->products.svg, &plan->products.html, &plan->products.json,
                                   &plan->products.convergence_svg}) {

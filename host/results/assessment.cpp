@@ -134,41 +134,47 @@ class Assessor {
     if (!a.critical.empty()) range_ends(a);
   }
 
-  // Where the most critical surface meets each range, in the user's frame (as the report
-  // echoes the ranges): the surface's end nearest the range.
   void range_ends(const Analysis& a) {
-    const Polyline& points = a.critical.front().points;
-    if (points.size() < 2) return;
-    const double first = r_.frame.to_display(points.front()).x;
-    const double last = r_.frame.to_display(points.back()).x;
-    check_range(a.setup.initiation, "initiation", first, last);
-    check_range(a.setup.termination, "termination", first, last);
-  }
-
-  void check_range(const std::optional<std::array<double, 2>>& range, const char* which,
-                   double end_a, double end_b) {
-    if (!range) return;
-    const double low = std::min((*range)[0], (*range)[1]);
-    const double high = std::max((*range)[0], (*range)[1]);
-    const double width = high - low;
-    if (!(width > 0)) return;
-    auto distance = [&](double x) { return x < low ? low - x : x > high ? x - high : 0.0; };
-    const double x = distance(end_a) <= distance(end_b) ? end_a : end_b;
-    const double margin = kRangeEndShare * width;
-    const char* side = x - low <= margin ? "left" : high - x <= margin ? "right" : nullptr;
-    if (side == nullptr) return;
-    warn(warning_code::kCriticalAtRangeEnd,
-         "The most critical surface of the search" + name_ + " meets its " + which +
-             " range at x = " + fixed(x, 2) + unit() + ", at the " + side + " end of the range (" +
-             fixed(low, 2) + " to " + fixed(high, 2) + unit() +
-             "): the critical surface may lie beyond it. Widen the " + which + " range.");
+    for (const RangeEndMet& met : range_ends_met(a.setup, r_.frame, a.critical.front().points)) {
+      warn(warning_code::kCriticalAtRangeEnd,
+           "The most critical surface of the search" + name_ + " meets its " + met.range +
+               " range at x = " + fixed(met.x, 2) + unit() + ", at the " + met.side +
+               " end of the range (" + fixed(met.low, 2) + " to " + fixed(met.high, 2) + unit() +
+               "): the critical surface may lie beyond it. Widen the " + met.range + " range.");
+    }
   }
 
   Results& r_;
   std::string name_;
 };
 
+std::optional<RangeEndMet> range_end_met(const std::optional<std::array<double, 2>>& range,
+                                         const char* which, double end_a, double end_b) {
+  if (!range) return std::nullopt;
+  const double low = std::min((*range)[0], (*range)[1]);
+  const double high = std::max((*range)[0], (*range)[1]);
+  const double width = high - low;
+  if (!(width > 0)) return std::nullopt;
+  auto distance = [&](double x) { return x < low ? low - x : x > high ? x - high : 0.0; };
+  const double x = distance(end_a) <= distance(end_b) ? end_a : end_b;
+  const double margin = kRangeEndShare * width;
+  const char* side = x - low <= margin ? "left" : high - x <= margin ? "right" : nullptr;
+  if (side == nullptr) return std::nullopt;
+  return RangeEndMet{which, side, x, low, high};
+}
+
 }  // namespace
+
+std::vector<RangeEndMet> range_ends_met(const SearchSetup& setup, const PlotFrame& frame,
+                                        const Polyline& surface) {
+  std::vector<RangeEndMet> met;
+  if (surface.size() < 2) return met;
+  const double first = frame.to_display(surface.front()).x;
+  const double last = frame.to_display(surface.back()).x;
+  if (auto m = range_end_met(setup.initiation, "initiation", first, last)) met.push_back(*m);
+  if (auto m = range_end_met(setup.termination, "termination", first, last)) met.push_back(*m);
+  return met;
+}
 
 void assess_results(Results& results) {
   Assessor(results).run();

@@ -181,6 +181,20 @@ struct Warning {
   std::string message;
 };
 
+// The search's critical surface refined (--refine): the lowest factor of safety the engine gave
+// to any admissible surface the optimiser tried, starting from the search's most critical ones.
+struct RefinedSurface {
+  double factor_of_safety = 0;
+  double search_factor_of_safety = 0;  // the search's own minimum, for comparison
+  std::string method;                  // as for the search: "Modified Bishop", ..., "Spencer"
+  Polyline points;                     // as the engine analysed them
+  std::optional<Circle> circle;        // for a circular search
+  int start_rank = 0;                  // the critical surface (1 to 10) it was refined from
+  int evaluations = 0;                 // engine runs made
+  double seconds = 0;
+  std::string report;  // the slice table of its last run (INPUT.refined.out)
+};
+
 enum class Outcome { kCompleted, kAborted };
 
 struct RunFiles {
@@ -206,6 +220,7 @@ struct Results {
   // trials analysed, no admissible surface, or a final analysis that did not converge.
   std::vector<std::string> incomplete_reasons;
   std::optional<double> water_unit_weight;  // as the report echoes it
+  std::optional<RefinedSurface> refined;    // with --refine, after a search
   std::string reported_input;  // the input file the report's banner names (folder and name)
 
   Outcome outcome() const { return aborted ? Outcome::kAborted : Outcome::kCompleted; }

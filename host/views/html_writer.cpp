@@ -81,6 +81,7 @@ class HtmlBuilder {
     convergence();
     analyses();
     critical();
+    refined();
     slices();
     thrust();
     errors();
@@ -202,6 +203,40 @@ class HtmlBuilder {
       out_ += "</table>\n";
     }
     out_ += "</section>\n";
+  }
+
+  // The search's critical surface refined (--refine): how far the factor fell, at what cost,
+  // and the surface's points as the user sees them.
+  void refined() {
+    if (!r_.refined) return;
+    const RefinedSurface& f = *r_.refined;
+    out_ +=
+        "<section id=\"refined\">\n<h2>Refined critical surface</h2>\n<table class=\"summary\">\n";
+    auto row = [&](const char* name, const std::string& value) {
+      out_ += std::string("<tr><th class=\"text\">") + name + "</th><td class=\"text\">" +
+              xml_escape(value) + "</td></tr>\n";
+    };
+    row("Method", f.method.empty() ? "-" : f.method);
+    row("Refined factor of safety", fixed_text(f.factor_of_safety, 3));
+    row("The search's lowest", fixed_text(f.search_factor_of_safety, 3));
+    row("Refined from the critical surface", std::to_string(f.start_rank));
+    if (f.circle) {
+      Point c = display({f.circle->x, f.circle->y});
+      row("Circle", "centre " + fixed_text(c.x, 2) + ", " + fixed_text(c.y, 2) + "; radius " +
+                        fixed_text(f.circle->radius, 2));
+    }
+    row("Engine evaluations", std::to_string(f.evaluations));
+    row("Time (s)", fixed_text(f.seconds, 2));
+    row("Report file", f.report);
+    const std::string x = xml_escape("x" + unit()), y = xml_escape("y" + unit());
+    out_ += "</table>\n<table class=\"refined-points\">\n" +
+            header_row({"Point", x.c_str(), y.c_str()});
+    for (std::size_t i = 0; i < f.points.size(); ++i) {
+      Point d = display(f.points[i]);
+      out_ += "<tr>" + cell(std::to_string(i + 1)) + cell(fixed_text(d.x, 3)) +
+              cell(fixed_text(d.y, 3)) + "</tr>\n";
+    }
+    out_ += "</table>\n</section>\n";
   }
 
   void surface_row(const std::string& name, const ResultSurface& s) {

@@ -174,6 +174,19 @@ json analysis(const Analysis& a, std::size_t index) {
           {"line_of_thrust", line_of_thrust(a.line_of_thrust)}};
 }
 
+json refined(const std::optional<RefinedSurface>& r) {
+  if (!r) return nullptr;
+  return {{"factor_of_safety", number(r->factor_of_safety)},
+          {"search_factor_of_safety", number(r->search_factor_of_safety)},
+          {"method", text_or_null(r->method)},
+          {"surface", points(r->points)},
+          {"circle", circle(r->circle)},
+          {"start_rank", r->start_rank},
+          {"evaluations", r->evaluations},
+          {"seconds", number(r->seconds)},
+          {"report", r->report}};
+}
+
 json counted(const std::vector<CountedText>& list, bool numbered) {
   json out = json::array();
   for (const CountedText& entry : list) {
@@ -244,7 +257,8 @@ std::string results_json(const Results& r, int indent) {
       {"trace_messages", counted(r.trace_messages, false)},
       {"warnings", warnings},
       {"verdict", r.verdict()},
-      {"incomplete_reasons", r.incomplete_reasons}};
+      {"incomplete_reasons", r.incomplete_reasons},
+      {"refined", refined(r.refined)}};
   return document.dump(indent, ' ', false, json::error_handler_t::replace) + "\n";
 }
 

@@ -38,6 +38,14 @@ void print_search_summary(std::ostream& out, const Results& results, const Analy
   out << "Trial surfaces: " << trial_counts(results, search) << "\n";
 }
 
+// "Refined factor of safety: 0.983 (search 0.992), 412 evaluations, 0.3 s" and its report.
+void print_refined(std::ostream& out, const RefinedSurface& refined) {
+  out << "Refined factor of safety: " << fixed_text(refined.factor_of_safety, 3) << " (search "
+      << fixed_text(refined.search_factor_of_safety, 3) << "), " << refined.evaluations
+      << " evaluations, " << fixed_text(refined.seconds, 1) << " s\n"
+      << "Refined surface report: " << refined.report << "\n";
+}
+
 // "Run completed", "Run completed with warnings", "Run incomplete: why" or "Run aborted".
 void print_verdict(std::ostream& out, const Results& results) {
   out << "Run " << results.verdict();
@@ -67,6 +75,7 @@ void print_summary(std::ostream& out, const Results& results) {
     }
     if (search) print_search_summary(out, results, *head);
   }
+  if (results.refined) print_refined(out, *results.refined);
   if (results.last_status.number != 0) {
     out << "Last status: " << results.last_status.number << " " << results.last_status.text << "\n";
   }

@@ -20,6 +20,10 @@ constexpr const char* kWaterBlue = "#1f6fd1";
 // The listed surfaces after the most critical one: one colour of their own, over the trials
 // (which are coloured by their factor of safety), the same in the legend.
 constexpr const char* kListedStyle = "stroke=\"#333333\" stroke-width=\"2\"";
+// The refined surface (--refine): beside the most critical one, in a colour and dash of its own.
+constexpr const char* kRefinedColour = "#1a7f37";
+constexpr const char* kRefinedStyle =
+    "stroke=\"#1a7f37\" stroke-width=\"3\" stroke-dasharray=\"10 4\"";
 
 class SvgBuilder {
  public:
@@ -92,6 +96,7 @@ class SvgBuilder {
     for (const auto& o : d.boxes) add_all(o);
     if (analysis_->surface) add_all(analysis_->surface->points);
     for (const ResultSurface& s : analysis_->critical) add_all(s.points);
+    if (results_.refined) add_all(results_.refined->points);
     for (const TrialSurface& t : analysis_->trials) add_all(t.points);
     if (!analysis_->critical.empty() && analysis_->critical.front().circle) {
       const Circle& c = *analysis_->critical.front().circle;
@@ -250,6 +255,22 @@ class SvgBuilder {
             "\" font-weight=\"bold\" fill=\"#b2182b\">FOS = " + fixed_text(fos, 3) + "</text>\n";
   }
 
+  // Labelled at its end drawn on the left, away from the most critical surface's label, which
+  // stands at its end drawn on the right.
+  void refined(const RefinedSurface& r) {
+    // A white band under it keeps it readable over the listed surfaces.
+    path("refined-halo", path_data(r.points),
+         "stroke=\"#ffffff\" stroke-width=\"6\" stroke-opacity=\"0.8\"");
+    path("refined", path_data(r.points), kRefinedStyle,
+         " data-fos=\"" + fixed_text(r.factor_of_safety, 3) + "\"");
+    if (r.points.empty()) return;
+    Point start = display(r.points.front()), end = display(r.points.back());
+    Point at = frame_.x(end.x) < frame_.x(start.x) ? end : start;
+    out_ += "<text class=\"refined-label\" x=\"" + num(frame_.x(at.x) - 6) + "\" y=\"" +
+            num(frame_.y(at.y) - 8) + "\" text-anchor=\"end\" font-weight=\"bold\" fill=\"" +
+            kRefinedColour + "\">refined FOS = " + fixed_text(r.factor_of_safety, 3) + "</text>\n";
+  }
+
   void surfaces() {
     if (has_trials()) trials();
     const auto& critical = analysis_->critical;
@@ -276,6 +297,7 @@ class SvgBuilder {
       }
       label_surface(best.points, best.factor_of_safety, "fos-label");
     }
+    if (results_.refined) refined(*results_.refined);
     if (analysis_->surface) {
       const ResultSurface& s = *analysis_->surface;
       path("surface specified", path_data(s.points), "stroke=\"#b2182b\" stroke-width=\"3.5\"",
@@ -334,6 +356,7 @@ class SvgBuilder {
     }
     if (analysis_ && analysis_->critical.size() > 1)
       legend_item(y, "ten most critical", kListedStyle);
+    if (results_.refined) legend_item(y, "refined surface", kRefinedStyle);
     if (analysis_ && analysis_->line_of_thrust)
       legend_item(y, "line of thrust",
                   "stroke=\"#2d004b\" stroke-width=\"1.8\" stroke-dasharray=\"2 3\"");

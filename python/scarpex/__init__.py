@@ -63,6 +63,7 @@ from .problem import (
 from .results import (
     AnalysisResult,
     Circle,
+    RefinedSurface,
     Results,
     ResultsFormatError,
     ResultWarning,

@@ -55,6 +55,32 @@ class Surface:
 
 
 @dataclass
+class RefinedSurface:
+    """A search's critical surface refined (`run(..., refine=True)`): the lowest factor of
+    safety the engine gave any admissible surface an optimiser tried, starting from the
+    search's most critical surfaces; never above the search's own minimum."""
+
+    factor_of_safety: float
+    search_factor_of_safety: float
+    method: Optional[str]
+    points: list[Point]
+    circle: Optional[Circle]
+    start_rank: int  # the listed surface (1 to 10) it was refined from
+    evaluations: int  # engine runs made
+    seconds: float
+    report: str  # the refined surface's report file (INPUT.refined.out)
+
+    @classmethod
+    def parse(cls, d: Optional[dict]) -> Optional["RefinedSurface"]:
+        if d is None:
+            return None
+        return cls(number(d.get("factor_of_safety")), number(d.get("search_factor_of_safety")),
+                   d.get("method"), _points(d.get("surface")), Circle.parse(d.get("circle")),
+                   integer(d.get("start_rank")), integer(d.get("evaluations")),
+                   number(d.get("seconds")), text(d.get("report")))
+
+
+@dataclass
 class TrialSurface:
     trial: int
     solution_status: int  # 1 converged, 2 not converged, 3 negative factor of safety

@@ -19,7 +19,8 @@ from .child_process import stop_batch
 from .host_run import run_task
 from .results import CRASHED, FAILED, Results
 
-# The arguments of `run_task` before the batch token: text, name, host, workdir, timeout.
+# The arguments of `run_task` before the batch token: text, name, host, workdir, timeout,
+# refine.
 RunCall = tuple
 
 
@@ -33,7 +34,7 @@ def run_calls(calls: Sequence[RunCall], *, executor: Any = None, jobs: Optional[
         else as_executor(executor)
     futures: list[cf.Future] = []
     try:
-        futures = [pool.submit(run_task, *call, batch) for call in calls]
+        futures = [pool.submit(run_task, *call, batch=batch) for call in calls]
         return _gather(futures, progress)
     except BaseException:
         for future in futures:

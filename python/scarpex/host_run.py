@@ -25,16 +25,20 @@ from .run_folder import candidates, claimed_folder
 
 def run_in_folder(text: str, folder: Path, host: Path, name: str, *,
                   timeout: Optional[float], pictures: bool = False,
-                  batch: Optional[str] = None, lock: Optional[int] = None) -> Results:
+                  batch: Optional[str] = None, lock: Optional[int] = None,
+                  refine: bool = False) -> Results:
     """Runs the input `text` as `<name>.dat` in `folder` (already held by this run through
     the descriptor `lock`, which the host inherits) and returns its results; raises
-    HostError when the run gave none."""
+    HostError when the run gave none. With `refine`, the host refines the critical surface
+    of the last search (--refine)."""
     input_path = folder / f"{name}.dat"
     json_path = folder / f"{name}.json"
     written = text.encode(INPUT_ENCODING)
     input_path.write_bytes(written)
     _remove(json_path)
     command = [os.fspath(host), os.fspath(input_path), "--json", os.fspath(json_path)]
+    if refine:
+        command.append("--refine")
     if pictures:
         command += ["--svg", os.fspath(folder / f"{name}.svg"),
                     "--html", os.fspath(folder / f"{name}.html")]
@@ -95,7 +99,7 @@ def _remove(path: Path) -> None:
 
 def run_task(text: str, name: str, host: Union[str, os.PathLike, None],
              workdir: Union[str, os.PathLike, None], timeout: Optional[float],
-             batch: Optional[str] = None) -> Results:
+             refine: bool = False, batch: Optional[str] = None) -> Results:
     """One run of a batch, wherever an executor runs it: in `workdir/<name>` (a folder of
     its own beside it when that one is taken) or, without a workdir, in a temporary folder
     removed afterwards. The host is the one given, else the one found on this worker. A run
@@ -108,11 +112,11 @@ def run_task(text: str, name: str, host: Union[str, os.PathLike, None],
         if workdir is None:
             with tempfile.TemporaryDirectory(prefix="scarpex-") as temporary:
                 return run_in_folder(text, Path(temporary).resolve(), path, name,
-                                     timeout=timeout, batch=batch)
+                                     timeout=timeout, batch=batch, refine=refine)
         base = Path(workdir)
         with claimed_folder(candidates(base / name, base, name)) as (folder, lock):
             return run_in_folder(text, folder, path, name, timeout=timeout, batch=batch,
-                                 lock=lock)
+                                 lock=lock, refine=refine)
     except HostError as error:
         return Results.failed(str(error), error.outcome)
     except BatchStopped:

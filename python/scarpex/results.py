@@ -20,6 +20,7 @@ from .analysis_results import (  # noqa: F401
     DrawnBoundary,
     Drawing,
     LineOfThrust,
+    RefinedSurface,
     SLICE_COLUMNS,
     SearchOutcome,
     SliceRow,
@@ -139,6 +140,7 @@ class Results:
     verdict: str = ""
     incomplete_reasons: list[str] = field(default_factory=list)
     files: RunFiles = field(default_factory=RunFiles)
+    refined: Optional[RefinedSurface] = None  # with refine=True, after a search
     host_svg: Optional[str] = None  # the host's own picture and HTML page, when asked for
     host_html: Optional[str] = None
     document: dict = field(default_factory=dict, repr=False)
@@ -202,6 +204,7 @@ class Results:
             verdict=text(d.get("verdict", d.get("outcome"))),
             incomplete_reasons=[str(r) for r in items(d.get("incomplete_reasons"))],
             files=RunFiles(**{k: text(files.get(k)) for k in RunFiles.KINDS}),
+            refined=RefinedSurface.parse(d.get("refined")),
             document=d,
         )
 

@@ -53,6 +53,7 @@ def run(
     pictures: bool = False,
     validate: bool = True,
     timeout: Optional[float] = DEFAULT_TIMEOUT,
+    refine: bool = False,
 ) -> Results:
     """Runs one problem and returns its results.
 
@@ -63,18 +64,19 @@ def run(
     A run that the engine aborts returns Results whose outcome and error codes say so;
     HostError means that no run could be made at all, or that it ran longer than `timeout`
     seconds. With `pictures`, the host's own SVG picture and HTML report come back in
-    `host_svg` and `host_html`.
+    `host_svg` and `host_html`. With `refine`, the host moves the last search's most critical
+    surfaces until the factor of safety stops falling: `Results.refined`.
     """
     text = input_text(problem, validate)
     path = json_host(host)
     if workdir is None:
         with tempfile.TemporaryDirectory(prefix="scarpex-") as temporary:
             return run_in_folder(text, Path(temporary).resolve(), path, name,
-                                 timeout=timeout, pictures=pictures)
+                                 timeout=timeout, pictures=pictures, refine=refine)
     base = Path(workdir)
     with claimed_folder(candidates(base, base, name)) as (folder, lock):
         return run_in_folder(text, folder, path, name, timeout=timeout, pictures=pictures,
-                             lock=lock)
+                             lock=lock, refine=refine)
 
 
 def run_many(
@@ -87,6 +89,7 @@ def run_many(
     timeout: Optional[float] = DEFAULT_TIMEOUT,
     executor: Any = None,
     progress: Optional[bool] = None,
+    refine: bool = False,
 ) -> list[Results]:
     """Runs many problems, each in a process of its own, and returns their results in the
     order given, one Results per problem.
@@ -99,11 +102,12 @@ def run_many(
     Every run has a folder of its own, `workdir/runs/run0001`, ... (a temporary one on its
     worker when no workdir is given; with a cluster, a workdir must be a folder every worker
     shares). `progress` shows a bar of runs done (default: when standard error is a
-    terminal). Ctrl-C stops the batch and leaves no run of this machine running.
+    terminal). Ctrl-C stops the batch and leaves no run of this machine running. With
+    `refine`, every run refines the critical surface of its last search (`Results.refined`).
     """
     texts = [input_text(p, validate) for p in problems]
     results = run_texts(texts, run_names(len(texts)), workdir, jobs=jobs, host=host,
-                        timeout=timeout, executor=executor, progress=progress)
+                        timeout=timeout, executor=executor, progress=progress, refine=refine)
     warn_of_runs_without_results(results, "runs")
     return results
 
@@ -112,13 +116,13 @@ def run_texts(texts: Sequence[str], names: Sequence[str],
               workdir: Union[str, os.PathLike, None], *, jobs: Optional[int] = None,
               host: Union[str, os.PathLike, None] = None,
               timeout: Optional[float] = DEFAULT_TIMEOUT, executor: Any = None,
-              progress: Optional[bool] = None) -> list[Results]:
+              progress: Optional[bool] = None, refine: bool = False) -> list[Results]:
     """Runs the input texts as run_many does, each named as given (its run folder)."""
     if executor is None:
         host = json_host(host)  # here, before any run: missing, it is one clear error
     runs = None if workdir is None else Path(workdir).resolve() / "runs"
     host_name = None if host is None else os.fspath(host)
-    calls: list[RunCall] = [(text, name, host_name, runs, timeout)
+    calls: list[RunCall] = [(text, name, host_name, runs, timeout, refine)
                             for text, name in zip(texts, names)]
     return run_calls(calls, executor=executor, jobs=jobs, progress=progress)
 

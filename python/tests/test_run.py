@@ -11,7 +11,11 @@ from conftest import EXAMPLES, TEST_DATA
 
 def reported_factor(results):
     """The factor of safety as the engine's report prints it, read here independently."""
-    with open(results.files.report) as report:
+    return reported_factor_of(results.files.report)
+
+
+def reported_factor_of(report_path):
+    with open(report_path) as report:
         found = re.findall(r"Factor Of Safety For The Preceding Specified Surface =\s+([\d.]+)",
                            report.read())
     return float(found[-1])
@@ -119,3 +123,17 @@ def test_a_search_says_what_its_result_is_worth(json_host):
     search = results.search
     assert search.requested == 50 and search.skipped + search.analysed == 50
     assert search.ended_early and search.best_found_at_trial is None
+
+
+def test_a_refined_search_comes_back_with_its_refined_surface(json_host, tmp_path):
+    problem = layered_problem(Circle2Search(10, 10, 5.0, 15.0, 40.0, 60.0, 0.0, 2.0))
+    assert run(problem).refined is None
+    refined_run = run_many([problem], tmp_path, refine=True)[0]
+    refined = refined_run.refined
+    assert refined.factor_of_safety <= refined.search_factor_of_safety
+    assert refined.search_factor_of_safety == refined_run.factor_of_safety
+    assert refined.method == "Modified Bishop" and refined.circle is not None
+    assert 1 <= refined.start_rank <= 10 and refined.evaluations > 0
+    assert refined.factor_of_safety == reported_factor_of(refined.report)
+    # Reproducible, through run() as through run_many().
+    assert run(problem, refine=True).refined.points == refined.points
