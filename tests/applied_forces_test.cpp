@@ -76,6 +76,16 @@ TEST(AppliedForces, OneReachableSliceOnTheTieLineTakesTheWholeLineLoad) {
   }
 }
 
+TEST(AppliedForces, SliceStraightBelowTheHeadTakesAVerticalTieWhole) {
+  auto e = tie_engine(0.0f);
+  ProblemModel& m = e->model;
+  m.slices.x_mid[1] = 2.0f;  // straight below the head at (2, 10)
+  m.tie_inclination[1] = kPi / 2;
+  apply_tie_forces(*e);
+  EXPECT_NEAR(m.slices.tie_normal_force[1], 100.0f, 1.0e-3f);
+  EXPECT_NEAR(m.slices.tie_shear_force[1], 0.0f, 1.0e-3f);
+}
+
 TEST(AppliedForces, TieEndingBeforeTheSurfaceOrWithoutLoadAppliesNothing) {
   auto short_tie = tie_engine(1.0f);
   apply_tie_forces(*short_tie);

@@ -119,6 +119,21 @@ TEST(BlockGenerator, BoxesTooDeepForAnySideEndWithCode12) {
   EXPECT_EQ(m.stop_code, 12);
 }
 
+TEST(BlockGenerator, GivesUpAfter200TriesOfASide) {
+  // A box by the left end of the ground and segments so long that every left side, whatever
+  // its angle, ends beyond that end at its first point: each try takes one draw, and each of
+  // the ten bases placed (one per 20 tries) two.
+  auto e = block_search_engine();
+  ProblemModel& m = e->model;
+  set_profile(m, {{0, 100, 40, 100}}, 1);
+  set_boxes(m, {{1, 5, 2, 5, 1}});
+  m.segment_length = 10.0f;
+  int32_t before = e->rng.draws;
+  generate_surface(*e);
+  EXPECT_EQ(m.stop_code, 12);
+  EXPECT_EQ(e->rng.draws - before, 10 * 2 + 200);
+}
+
 TEST(BlockGenerator, SideNeedingMoreThanHundredPointsEndsWithCode10) {
   auto e = block_search_engine();
   e->model.segment_length = 0.02f;

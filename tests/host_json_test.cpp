@@ -129,6 +129,18 @@ std::vector<std::string> report_summary_values(const std::string& report) {
   return values;
 }
 
+// Whether the first, the middle (the engine's point n/2, counted from 1) and the last point
+// of a surface lie on one line, or coincide.
+bool collinear_ends(const json& points) {
+  const std::size_t n = points.size();
+  if (n < 2) return true;
+  auto at = [&](std::size_t i, int xy) { return points[i][xy].get<double>(); };
+  const std::size_t middle = n / 2 - 1;
+  const double ax = at(middle, 0) - at(0, 0), ay = at(middle, 1) - at(0, 1);
+  const double bx = at(n - 1, 0) - at(0, 0), by = at(n - 1, 1) - at(0, 1);
+  return std::fabs(ax * by - ay * bx) <= 1e-9 * std::hypot(ax, ay) * std::hypot(bx, by);
+}
+
 class GoldenJson : public ::testing::TestWithParam<std::string> {};
 
 TEST_P(GoldenJson, HoldsWhatTheFilesHold) {
@@ -171,6 +183,20 @@ TEST_P(GoldenJson, HoldsWhatTheFilesHold) {
       // Every trial drawn was analysed; a trial that Spencer's method rejects is not drawn.
       ASSERT_TRUE(a["search"].is_object());
       EXPECT_GE(a["search"]["analysed"].get<std::size_t>(), a["trials"].size());
+    }
+    // The most critical surfaces are ranked from 1 on; a surface whose first, middle and last
+    // points are collinear has no circle.
+    for (std::size_t k = 0; k < a["critical"].size(); ++k) {
+      const json& c = a["critical"][k];
+      EXPECT_EQ(c["rank"], k + 1);
+      EXPECT_TRUE(!collinear_ends(c["points"]) || c["circle"].is_null()) << "rank " << k + 1;
+    }
+    for (const json& t : a["trials"]) {
+      EXPECT_TRUE(!collinear_ends(t["points"]) || t["circle"].is_null()) << "trial " << t["trial"];
+    }
+    if (GetParam() == "search_block_boxes_on_ground") {
+      EXPECT_EQ(a["critical"].size(), 10u);
+      EXPECT_FALSE(a["trials"].empty());
     }
     if (!a["slices"].is_null()) with_slices.push_back(a);
     ASSERT_LT(boundaries_seen, plot.boundary_counts.size() + 1);

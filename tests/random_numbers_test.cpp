@@ -73,6 +73,28 @@ uint64_t odd_inverse(uint64_t a) {
   return x;
 }
 
+TEST(RandomNumbers, EachDoublingOfTheModulusTakesEffectAtItsOwnDraw) {
+  // The modulus is 2^k from draw 2^(k-2) - 4096 + 1 on. For the last draw at each modulus and
+  // the first at the next, a state is chosen whose product with the multiplier is 7/4 of the
+  // expected modulus, plus one: reduced by that modulus it is 3/4 of it plus one, by half of
+  // it a quarter plus one, by twice it the product itself, so that only the expected modulus
+  // gives the expected state.
+  for (int32_t k = 15; k <= 33; ++k) {
+    const int64_t first_draw_of_k = (int64_t{1} << (k - 2)) - 4096 + 1;
+    for (int64_t draw : {first_draw_of_k - 1, first_draw_of_k}) {
+      const uint64_t modulus = uint64_t{1} << (draw == first_draw_of_k ? k : k - 1);
+      const uint64_t product = modulus + modulus / 2 + modulus / 4 + 1;
+      RandomState rng;
+      rng.draws = static_cast<int32_t>(draw - 1);
+      rng.state = static_cast<int64_t>((product * odd_inverse(78125)) % (2 * modulus));
+      const float r = next_random(rng);
+      const uint64_t expected = modulus / 2 + modulus / 4 + 1;
+      EXPECT_EQ(rng.state, static_cast<int64_t>(expected)) << "draw " << draw;
+      EXPECT_EQ(r, static_cast<float>(expected) / static_cast<float>(modulus)) << "draw " << draw;
+    }
+  }
+}
+
 TEST(RandomNumbers, AStateNextToTheLargestModulusStaysBelowOne) {
   // Once the counter has stopped, the modulus is 2^33: a state just below it would round to
   // 1.0 in single precision.

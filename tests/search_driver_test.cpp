@@ -292,6 +292,47 @@ TEST(SearchTrials, SurfacesThatDoNotConvergeAreDrawnButNeverListed) {
   EXPECT_NE(out.plot.find("TNS\n         0\n"), std::string::npos);
 }
 
+// The surfaces of the TNS record of a plot file: the listed surfaces, most critical first.
+std::vector<TrialRecord> listed_surfaces(const std::string& plot) {
+  std::vector<TrialRecord> listed;
+  std::istringstream lines(plot.substr(plot.rfind("TNS\n") + 4));
+  int count = 0;
+  lines >> count;
+  for (int k = 0; k < count; ++k) {
+    TrialRecord r;
+    int points = 0;
+    float centre_x = 0.0f, centre_y = 0.0f, radius = 0.0f;
+    lines >> points >> r.fos >> centre_x >> centre_y >> radius;
+    r.x.resize(points), r.y.resize(points);
+    for (int p = 0; p < points; ++p) lines >> r.x[p] >> r.y[p];
+    listed.push_back(r);
+  }
+  return listed;
+}
+
+TEST(SearchTrials, RandomSurfacesEndOnTheGroundInTheTerminationRangeUnderLimits) {
+  // The second limit, just under the crest by the left termination limit at x = 42,
+  // deflects last segments up, towards the face left of the range.
+  CircleItems items;
+  items.counts = "4 25";
+  const std::string limits = "LIMITS\n2 2\n0. 14. 70. 14.\n40. 29.3 50. 29.3\n";
+  RunOutputs out = run_input(standard_header() + layered_slope_problem() + limits +
+                             items.text("RANDOM") + "EXECUT\n");
+  std::vector<TrialRecord> analysed = trial_records(out.plot);
+  std::vector<TrialRecord> listed = listed_surfaces(out.plot);
+  ASSERT_GT(analysed.size(), 50u);
+  ASSERT_EQ(listed.size(), 10u);
+  auto ground_y = [](float x) {
+    return x < 20.0f ? 20.0f : x < 40.0f ? 20.0f + (x - 20.0f) / 2 : 30.0f;
+  };
+  analysed.insert(analysed.end(), listed.begin(), listed.end());
+  for (const TrialRecord& r : analysed) {
+    EXPECT_GE(r.x.back(), 42.0f) << "trial " << r.trial << ", factor " << r.fos;
+    EXPECT_LE(r.x.back(), 66.0f) << "trial " << r.trial << ", factor " << r.fos;
+    EXPECT_NEAR(r.y.back(), ground_y(r.x.back()), 1e-3f) << "trial " << r.trial;
+  }
+}
+
 TEST(SearchTrials, TrialLinesAndRecordsFollowEachOther) {
   CircleItems items;
   RunOutputs out = run_search(items);

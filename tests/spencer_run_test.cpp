@@ -207,5 +207,32 @@ TEST(SpencerWholeRun, NonConvergenceEndsTheRunWithoutNaN) {
   expect_orderly_end(weak, "     2     NON CONVERGENCE SPENCER LOCAL\n", "no strength");
 }
 
+TEST(SpencerWholeRun, SecondTestEndsAtTheThirdIterationAndTakesEstimatesBelowZeroAsZero) {
+  // The second test compares the estimates of two iterations, from the third on. Under a
+  // strong earthquake the estimated angle falls below zero in the second and third
+  // iterations: both are taken as 0, agree, and the third iteration, at angle 0, ends it.
+  const char* soil = "20. 20. 10. 5. 0. 0. 0 0";
+  struct Case {
+    const char* label;
+    const char* earthquake;
+    Circle circle;
+    std::vector<float> thetas;
+  };
+  const Case cases[] = {
+      {"estimates above zero", "", {25.0, 45.0, 12}, {}},
+      {"estimates below zero", "EQUAKE\n0.5 0. 0.\n", {22.0, 30.0, 12}, {10.0f, 15.0f, 0.0f}},
+  };
+  for (const Case& c : cases) {
+    RunOutputs out = run_input(header({}) + slope(soil) + c.earthquake + "SPENCR\n20.\n" +
+                               surface("SURBIS", c.circle) + "EXECUT\n");
+    EXPECT_EQ(out.status, " ntrial =     1\n     1     CONVERGENCE SPENCER 2\n") << c.label;
+    std::vector<float> thetas = traced_thetas(out.trace);
+    EXPECT_EQ(thetas.size(), 3u) << c.label;
+    if (!c.thetas.empty()) {
+      EXPECT_EQ(thetas, c.thetas) << c.label;
+    }
+  }
+}
+
 }  // namespace
 }  // namespace scarpex::testing
