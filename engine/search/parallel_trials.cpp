@@ -157,11 +157,7 @@ ParallelTrials::ParallelTrials(Engine& e, int32_t threads) : main_(e) {
   // Last, when nothing can fail any more: the run files move to files_, and the calling
   // thread writes into memory until they come back.
   use_memory_sinks(*files_);
-  swap(e.report, files_->report);
-  swap(e.plot, files_->plot);
-  swap(e.trace, files_->trace);
-  swap(e.status, files_->status);
-  swap(e.console, files_->console);
+  exchange_files();
   files_held_ = true;
 }
 
@@ -174,12 +170,18 @@ TrialSlot& ParallelTrials::slot_of(int64_t sequence) {
   return *slots_[static_cast<std::size_t>(sequence % static_cast<int64_t>(slots_.size()))];
 }
 
-void ParallelTrials::give_files_back() {
+// The engine's sinks and those held in files_ trade places: the run files go to files_ and
+// the memory sinks to the engine, or back.
+void ParallelTrials::exchange_files() {
   swap(main_.report, files_->report);
   swap(main_.plot, files_->plot);
   swap(main_.trace, files_->trace);
   swap(main_.status, files_->status);
   swap(main_.console, files_->console);
+}
+
+void ParallelTrials::give_files_back() {
+  exchange_files();
   files_held_ = false;
 }
 

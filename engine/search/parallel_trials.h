@@ -73,6 +73,7 @@ class ParallelTrials {
   void wait_for(Ready ready);
   void cancel_pending();
   void stop_threads();
+  void exchange_files();
   void give_files_back();
   void adopt_results(Engine& e, SearchState& s);
 

@@ -24,6 +24,23 @@ void report_generation_failure(Engine& e, std::string_view status, std::string_v
   write_free_line(e.trace, {trace});
 }
 
+// The model's items that the generators carry from one trial to the next, under the same
+// names in GeneratorState: copied either way.
+template <class From, class To>
+void copy_generator_items(const From& from, To& to) {
+  to.stop_code = from.stop_code;
+  to.start_boundary = from.start_boundary;
+  to.failed_generation_count = from.failed_generation_count;
+  to.plot_end_written = from.plot_end_written;
+  to.init_angle_upper = from.init_angle_upper;
+  to.init_angle_lower = from.init_angle_lower;
+  to.circle_radius = from.circle_radius;
+  to.plot_stage = from.plot_stage;
+  to.surface_point_count = from.surface_point_count;
+  to.surface_x = from.surface_x;
+  to.surface_y = from.surface_y;
+}
+
 }  // namespace
 
 TrialStart start_trial(Engine& e, SearchState& s) {
@@ -78,36 +95,15 @@ void write_trial_record(Engine& e) {
 }
 
 void save_generator_state(const Engine& e, const SearchState& s, GeneratorState& g) {
-  const ProblemModel& m = e.model;
   g.rng = e.rng;
   g.ntrial = s.ntrial;
   g.skipped = s.skipped;
-  g.stop_code = m.stop_code;
-  g.start_boundary = m.start_boundary;
-  g.failed_generation_count = m.failed_generation_count;
-  g.plot_end_written = m.plot_end_written;
-  g.init_angle_upper = m.init_angle_upper;
-  g.init_angle_lower = m.init_angle_lower;
-  g.circle_radius = m.circle_radius;
-  g.plot_stage = m.plot_stage;
-  g.surface_point_count = m.surface_point_count;
-  g.surface_x = m.surface_x;
-  g.surface_y = m.surface_y;
+  copy_generator_items(e.model, g);
 }
 
 void apply_generator_state(const GeneratorState& g, ProblemModel& m) {
   m.ntrial = g.ntrial;
-  m.stop_code = g.stop_code;
-  m.start_boundary = g.start_boundary;
-  m.failed_generation_count = g.failed_generation_count;
-  m.plot_end_written = g.plot_end_written;
-  m.init_angle_upper = g.init_angle_upper;
-  m.init_angle_lower = g.init_angle_lower;
-  m.circle_radius = g.circle_radius;
-  m.plot_stage = g.plot_stage;
-  m.surface_point_count = g.surface_point_count;
-  m.surface_x = g.surface_x;
-  m.surface_y = g.surface_y;
+  copy_generator_items(g, m);
 }
 
 void restore_generator_state(const GeneratorState& g, Engine& e, SearchState& s) {

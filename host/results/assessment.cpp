@@ -50,8 +50,6 @@ class Assessor {
     r_.warnings.push_back({code, std::move(message)});
   }
 
-  std::string unit() const { return r_.length_unit.empty() ? "" : " " + r_.length_unit; }
-
   // The engine expects slopes that rise to the right; drawn the other way, every trial of a
   // search comes out negative or meaningless.
   void crest_on_the_left() {
@@ -137,10 +135,9 @@ class Assessor {
   void range_ends(const Analysis& a) {
     for (const RangeEndMet& met : range_ends_met(a.setup, r_.frame, a.critical.front().points)) {
       warn(warning_code::kCriticalAtRangeEnd,
-           "The most critical surface of the search" + name_ + " meets its " + met.range +
-               " range at x = " + fixed(met.x, 2) + unit() + ", at the " + met.side +
-               " end of the range (" + fixed(met.low, 2) + " to " + fixed(met.high, 2) + unit() +
-               "): the critical surface may lie beyond it. Widen the " + met.range + " range.");
+           "The most critical surface of the search" + name_ + " " +
+               range_end_text(met, r_.length_unit) +
+               ": the critical surface may lie beyond it. Widen the " + met.range + " range.");
     }
   }
 
@@ -174,6 +171,13 @@ std::vector<RangeEndMet> range_ends_met(const SearchSetup& setup, const PlotFram
   if (auto m = range_end_met(setup.initiation, "initiation", first, last)) met.push_back(*m);
   if (auto m = range_end_met(setup.termination, "termination", first, last)) met.push_back(*m);
   return met;
+}
+
+std::string range_end_text(const RangeEndMet& met, const std::string& length_unit) {
+  const std::string unit = length_unit.empty() ? "" : " " + length_unit;
+  return std::string("meets its ") + met.range + " range at x = " + fixed(met.x, 2) + unit +
+         ", at the " + met.side + " end of the range (" + fixed(met.low, 2) + " to " +
+         fixed(met.high, 2) + unit + ")";
 }
 
 void assess_results(Results& results) {

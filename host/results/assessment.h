@@ -39,6 +39,8 @@ struct RangeEndMet {
 };
 std::vector<RangeEndMet> range_ends_met(const SearchSetup& setup, const PlotFrame& frame,
                                         const Polyline& surface);
+// "meets its termination range at x = 41.20 m, at the left end of the range (41.00 to 60.00 m)"
+std::string range_end_text(const RangeEndMet& met, const std::string& length_unit);
 
 // Adds the warnings of the analyses to `results.warnings` and fills
 // `results.incomplete_reasons`.

@@ -1,14 +1,9 @@
 #include "run/candidate_runs.h"
 
-#include <dlfcn.h>
-#include <fcntl.h>
 #include <stdlib.h>
-#include <unistd.h>
 
 #include <cstdint>
-#include <cstdio>
 #include <fstream>
-#include <iostream>
 #include <system_error>
 
 #include "results/results_reader.h"
@@ -26,32 +21,6 @@ constexpr const char* kScratchPattern = "scarpex-refine-XXXXXX";
 // The trace holds the iterations of every candidate, which nothing reads: the engine writes it
 // to a device, which costs no file.
 constexpr const char* kDroppedTrace = "/dev/null";
-
-// Standard output pointed at /dev/null while it lives: the engine prints a few lines of
-// Spencer's method for every candidate.
-class StdoutDropped {
- public:
-  StdoutDropped() {
-    std::cout.flush();
-    std::fflush(stdout);
-    int null = ::open("/dev/null", O_WRONLY);
-    if (null < 0) return;
-    saved_ = ::dup(STDOUT_FILENO);
-    if (saved_ >= 0) ::dup2(null, STDOUT_FILENO);
-    ::close(null);
-  }
-  ~StdoutDropped() {
-    if (saved_ < 0) return;
-    std::fflush(stdout);
-    ::dup2(saved_, STDOUT_FILENO);
-    ::close(saved_);
-  }
-  StdoutDropped(const StdoutDropped&) = delete;
-  StdoutDropped& operator=(const StdoutDropped&) = delete;
-
- private:
-  int saved_ = -1;
-};
 
 // The scratch folder, made afresh under the system's temporary folder; empty when it cannot be.
 fs::path make_scratch_folder(std::string& problem) {
@@ -103,20 +72,11 @@ CandidateOutcome outcome_of(const Results& results) {
 
 std::unique_ptr<CandidateRuns> CandidateRuns::open(const std::string& library_path,
                                                    const Banner& banner, std::string& problem) {
-  void* library = dlopen(library_path.c_str(), RTLD_NOW | RTLD_LOCAL);
-  if (library == nullptr) {
-    problem = std::string("cannot load the engine library: ") + dlerror();
-    return nullptr;
-  }
-  auto darozi = reinterpret_cast<Darozi>(dlsym(library, "DAROZI"));
-  fs::path folder = darozi ? make_scratch_folder(problem) : fs::path();
-  if (darozi == nullptr) problem = library_path + " has no DAROZI entry point";
-  std::unique_ptr<CandidateRuns> runs;
-  if (!folder.empty()) runs.reset(new CandidateRuns(library, darozi, folder));
-  if (!runs) {
-    dlclose(library);
-    return nullptr;
-  }
+  std::unique_ptr<EngineLibrary> library = EngineLibrary::load(library_path, problem);
+  if (!library) return nullptr;
+  fs::path folder = make_scratch_folder(problem);
+  if (folder.empty()) return nullptr;
+  std::unique_ptr<CandidateRuns> runs(new CandidateRuns(std::move(library), folder));
   if (!write_file(folder / kNamesFile,
                   names_file_text(banner, runs->input_.string(), runs->output_names()))) {
     problem = "cannot write names.dat in the scratch folder " + folder.string();
@@ -125,11 +85,8 @@ std::unique_ptr<CandidateRuns> CandidateRuns::open(const std::string& library_pa
   return runs;
 }
 
-CandidateRuns::CandidateRuns(void* library, Darozi darozi, fs::path folder)
-    : library_(library),
-      darozi_(darozi),
-      folder_(std::move(folder)),
-      input_(folder_ / kCandidateInput) {
+CandidateRuns::CandidateRuns(std::unique_ptr<EngineLibrary> library, fs::path folder)
+    : library_(std::move(library)), folder_(std::move(folder)), input_(folder_ / kCandidateInput) {
   OutputNames outputs = output_names_for(kCandidateInput);
   report_ = folder_ / outputs.report;
   plot_ = folder_ / outputs.plot;
@@ -141,7 +98,6 @@ OutputNames CandidateRuns::output_names() const {
 }
 
 CandidateRuns::~CandidateRuns() {
-  dlclose(library_);
   std::error_code error;
   fs::remove_all(folder_, error);
 }
@@ -155,21 +111,11 @@ CandidateOutcome CandidateRuns::run(const std::string& input_text) {
     outcome.refusal = "cannot write " + input_.string();
     return outcome;
   }
-  fs::path previous = fs::current_path(error);
-  fs::current_path(folder_, error);
-  if (error) {
-    outcome.refusal = "cannot work in " + folder_.string() + ": " + error.message();
-    return outcome;
-  }
-  int32_t code = 0;
-  {
-    StdoutDropped quiet;
-    code = darozi_(0, 0);
-  }
+  std::optional<int32_t> code = library_->call_in(folder_, EngineStdout::kDropped, outcome.refusal);
+  if (!code) return outcome;
   ++runs_;
-  fs::current_path(previous, error);
-  if (code != 0) {
-    outcome.refusal = "the engine returned code " + std::to_string(code);
+  if (*code != 0) {
+    outcome.refusal = "the engine returned code " + std::to_string(*code);
     return outcome;
   }
   try {

@@ -10,6 +10,7 @@
 #include <optional>
 #include <string>
 
+#include "run/engine_library.h"
 #include "run/run_names.h"
 
 namespace scarpex_host {
@@ -38,12 +39,10 @@ class CandidateRuns {
   const std::filesystem::path& report() const { return report_; }
 
  private:
-  using Darozi = int (*)(int, int);
-  CandidateRuns(void* library, Darozi darozi, std::filesystem::path folder);
+  CandidateRuns(std::unique_ptr<EngineLibrary> library, std::filesystem::path folder);
   OutputNames output_names() const;
 
-  void* library_;
-  Darozi darozi_;
+  std::unique_ptr<EngineLibrary> library_;
   std::filesystem::path folder_, input_, report_, plot_, status_;
   int runs_ = 0;
 };

@@ -10,6 +10,9 @@ namespace scarpex_host {
 namespace {
 
 constexpr std::size_t kDataLineWidth = 80;
+constexpr std::size_t kCommandWordWidth = 6;
+constexpr std::size_t kControlIntegers = 6;
+constexpr std::size_t kControlReals = 4;
 
 bool is_digit(char c) {
   return c >= '0' && c <= '9';
@@ -96,6 +99,12 @@ class ListDirectedScan {
 InputReadError::InputReadError(int line, const std::string& message)
     : std::runtime_error(message), line_(line) {}
 
+std::string InputReadError::located() const {
+  if (line_ == kAtEndOfFile) return std::string("at the end of the file: ") + what();
+  if (line_ == kNoLine) return what();
+  return "line " + std::to_string(line_) + ": " + what();
+}
+
 InputLines::InputLines(std::string_view text) {
   std::size_t pos = 0;
   while (pos < text.size()) {
@@ -128,6 +137,31 @@ HeaderGroup read_header_group(InputLines& input, std::size_t count, const std::s
   // A slash leaves the rest of the group as it was: null.
   group.items.resize(count);
   return group;
+}
+
+InputHeader read_input_header(InputLines& input) {
+  auto append = [](std::vector<std::string>& lines, const std::vector<std::string>& more) {
+    lines.insert(lines.end(), more.begin(), more.end());
+  };
+  InputHeader header;
+  header.lines.push_back(input.take("the header"));
+  append(header.lines, read_header_group(input, kControlIntegers, "the solver controls").lines);
+  append(header.lines, read_header_group(input, kControlReals, "the solver tolerances").lines);
+  header.lines.push_back(input.take("the frame's keyword line"));
+  header.frame_integers = read_header_group(input, kFrameIntegers, "the frame integers").items;
+  header.frame_reals = read_header_group(input, kFrameReals, "the frame reals").items;
+  header.frame_line = input.line_number();
+  return header;
+}
+
+std::string command_word(const std::string& line) {
+  std::string word = line.substr(0, kCommandWordWidth);
+  word.resize(kCommandWordWidth, ' ');
+  return word;
+}
+
+std::string trimmed_word(const std::string& word) {
+  return word.substr(0, word.find_last_not_of(' ') + 1);
 }
 
 std::optional<long> parse_header_integer(std::string_view text) {

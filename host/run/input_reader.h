@@ -22,6 +22,8 @@ class InputReadError : public std::runtime_error {
  public:
   InputReadError(int line, const std::string& message);
   int line() const { return line_; }  // from 1, or kAtEndOfFile, or kNoLine
+  // The message with the line it concerns: "line 12: ...".
+  std::string located() const;
 
  private:
   int line_;
@@ -54,6 +56,23 @@ struct HeaderGroup {
   std::vector<std::string> lines;                 // the lines it was read from, as they stand
 };
 HeaderGroup read_header_group(InputLines& input, std::size_t count, const std::string& what);
+
+// The header as the engine reads it: its keyword line and two groups, the frame's keyword line
+// and two groups. The lines up to the frame's values as they stand, and those values.
+struct InputHeader {
+  std::vector<std::string> lines;  // up to the frame's keyword line
+  std::vector<std::optional<std::string>> frame_integers, frame_reals;
+  int frame_line = 0;  // the line the frame's values end on
+};
+InputHeader read_input_header(InputLines& input);
+inline constexpr std::size_t kFrameIntegers = 3;
+inline constexpr std::size_t kFrameReals = 6;
+
+// The command word of a line: its first six columns, padded with blanks ("BLOCK ").
+std::string command_word(const std::string& line);
+inline constexpr const char* kBlankCommandWord = "      ";
+// The word without its padding, as messages name it.
+std::string trimmed_word(const std::string& word);
 
 // A header integer as the engine reads it: an optional sign and digits.
 std::optional<long> parse_header_integer(std::string_view text);

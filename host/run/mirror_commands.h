@@ -66,4 +66,9 @@ class MirrorPass {
 bool mirror_command(const std::string& word, DataLineReader& in, DataLineWriter& out,
                     MirrorPass& pass);
 
+// EXECUT with no surface to analyse ends the engine's run (so does EXECUT before any SOIL).
+inline bool run_ends(const std::string& word, const MirrorPass& pass) {
+  return word == "EXECUT" && (!pass.soil_given || !pass.surface_waiting);
+}
+
 }  // namespace scarpex_host

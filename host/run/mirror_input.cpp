@@ -18,44 +18,13 @@ namespace fs = std::filesystem;
 
 // Input files are small; a larger file is no input file.
 constexpr std::uintmax_t kInputFileCap = std::uintmax_t{64} << 20;
-constexpr std::size_t kControlIntegers = 6;
-constexpr std::size_t kControlReals = 4;
-constexpr std::size_t kFrameIntegers = 3;
-constexpr std::size_t kFrameReals = 6;
 constexpr std::size_t kMirrorFlagItem = 0;
 constexpr std::size_t kMirrorAxisItem = 1;
 constexpr std::size_t kShiftXItem = 4;
 constexpr long kMirroredFlag = 1;
-constexpr std::size_t kCommandWordWidth = 6;
-const std::string kBlankWord(kCommandWordWidth, ' ');
-
-using Items = std::vector<std::optional<std::string>>;
-
-// The header up to the frame as it stands, and the frame's values.
-struct Header {
-  std::vector<std::string> lines;
-  Items frame_integers, frame_reals;
-  int frame_line = 0;
-};
-
-void append(std::vector<std::string>& lines, const std::vector<std::string>& more) {
-  lines.insert(lines.end(), more.begin(), more.end());
-}
-
-Header read_header(InputLines& input) {
-  Header header;
-  header.lines.push_back(input.take("the header"));
-  append(header.lines, read_header_group(input, kControlIntegers, "the solver controls").lines);
-  append(header.lines, read_header_group(input, kControlReals, "the solver tolerances").lines);
-  header.lines.push_back(input.take("the frame's keyword line"));
-  header.frame_integers = read_header_group(input, kFrameIntegers, "the frame integers").items;
-  header.frame_reals = read_header_group(input, kFrameReals, "the frame reals").items;
-  header.frame_line = input.line_number();
-  return header;
-}
 
 // A null item leaves the engine's value as it was: 0 in the fresh process of a run.
-DecimalNumber frame_real(const Header& header, std::size_t item) {
+DecimalNumber frame_real(const InputHeader& header, std::size_t item) {
   const std::optional<std::string>& text = header.frame_reals[item];
   if (!text) return DecimalNumber();
   std::optional<DecimalNumber> value = DecimalNumber::parse_list_directed(*text);
@@ -65,7 +34,7 @@ DecimalNumber frame_real(const Header& header, std::size_t item) {
   return *value;
 }
 
-long frame_integer(const Header& header, std::size_t item) {
+long frame_integer(const InputHeader& header, std::size_t item) {
   const std::optional<std::string>& text = header.frame_integers[item];
   if (!text) return 0;
   std::optional<long> value = parse_header_integer(*text);
@@ -86,7 +55,7 @@ std::string joined(const std::vector<std::string>& fields) {
 // the engine the crest-left slope it cannot compute. A shift in x is kept in the picture:
 // where the input showed x as shift_x + x, the mirrored input shows its x' = a - x as
 // (a + shift_x) - x', the same number.
-std::vector<std::string> mirrored_frame(const Header& header, const DecimalNumber& axis) {
+std::vector<std::string> mirrored_frame(const InputHeader& header, const DecimalNumber& axis) {
   if (frame_integer(header, kMirrorFlagItem) == kMirroredFlag) {
     throw InputReadError(header.frame_line,
                          "the input is stored mirrored already (mirror flag 1 in its header): "
@@ -104,25 +73,10 @@ std::vector<std::string> mirrored_frame(const Header& header, const DecimalNumbe
   return {joined(integers), joined(reals)};
 }
 
-std::string command_word(const std::string& line) {
-  std::string word = line.substr(0, kCommandWordWidth);
-  word.resize(kCommandWordWidth, ' ');
-  return word;
-}
-
-std::string trimmed(const std::string& word) {
-  return word.substr(0, word.find_last_not_of(' ') + 1);
-}
-
-// EXECUT with no surface to analyse ends the engine's run (so does EXECUT before any SOIL).
-bool run_ends(const std::string& word, const MirrorPass& pass) {
-  return word == "EXECUT" && (!pass.soil_given || !pass.surface_waiting);
-}
-
 // The whole input written for one pass.
 std::string mirrored_text(const std::string& input, MirrorPass& pass) {
   InputLines lines(input);
-  Header header = read_header(lines);
+  InputHeader header = read_input_header(lines);
   DataLineWriter out;
   for (const std::string& line : header.lines) out.line(line);
   for (const std::string& line : mirrored_frame(header, pass.axis())) out.line(line);
@@ -130,11 +84,11 @@ std::string mirrored_text(const std::string& input, MirrorPass& pass) {
     const std::string& line = lines.take("a command");
     std::string word = command_word(line);
     out.line(line);
-    if (word == kBlankWord) continue;
-    DataLineReader reader(lines, trimmed(word));
+    if (word == kBlankCommandWord) continue;
+    DataLineReader reader(lines, trimmed_word(word));
     if (!mirror_command(word, reader, out, pass)) {
       throw InputReadError(lines.line_number(),
-                           "illegal command '" + trimmed(word) + "', where the engine stops");
+                           "illegal command '" + trimmed_word(word) + "', where the engine stops");
     }
     if (run_ends(word, pass)) {
       // What follows is never read.
@@ -165,12 +119,6 @@ DecimalNumber chosen_axis(const std::optional<DecimalNumber>& requested, const M
   return requested.value_or(largest);
 }
 
-std::string located(const InputReadError& e) {
-  if (e.line() == kAtEndOfFile) return std::string("at the end of the file: ") + e.what();
-  if (e.line() == kNoLine) return e.what();
-  return "line " + std::to_string(e.line()) + ": " + e.what();
-}
-
 }  // namespace
 
 std::optional<MirroredInput> mirror_input(const std::string& input, const std::string& axis,
@@ -183,7 +131,7 @@ std::optional<MirroredInput> mirror_input(const std::string& input, const std::s
     MirrorPass mirroring(chosen);
     return MirroredInput{mirrored_text(input, mirroring), chosen.text()};
   } catch (const InputReadError& e) {
-    problem = located(e);
+    problem = e.located();
     return std::nullopt;
   }
 }

@@ -26,6 +26,16 @@ nlopt::algorithm algorithm_of(Optimiser optimiser) {
 
 }  // namespace
 
+MinimiseSettings settings_for_width(Optimiser optimiser, std::size_t variables, double width,
+                                    double step_share, double tolerance_share, int evaluations) {
+  MinimiseSettings s;
+  s.optimiser = optimiser;
+  s.steps.assign(variables, step_share * width);
+  s.tolerances.assign(variables, tolerance_share * width);
+  s.max_evaluations = evaluations;
+  return s;
+}
+
 Minimum minimise(const Objective& objective, const std::vector<double>& start,
                  const MinimiseSettings& settings) {
   Tracked tracked{objective, {}};

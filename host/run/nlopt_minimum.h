@@ -2,6 +2,7 @@
 // algorithms chosen are deterministic: the same start and steps give the same result.
 #pragma once
 
+#include <cstddef>
 #include <functional>
 #include <limits>
 #include <vector>
@@ -22,6 +23,11 @@ struct MinimiseSettings {
   std::vector<double> tolerances;    // stop when no variable moves by more
   int max_evaluations = 0;
 };
+
+// Settings for `variables` coordinates of a surface `width` wide: the first steps and the
+// tolerance given as shares of the width.
+MinimiseSettings settings_for_width(Optimiser optimiser, std::size_t variables, double width,
+                                    double step_share, double tolerance_share, int evaluations);
 
 struct Minimum {
   std::vector<double> x;

@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <chrono>
-#include <cstdio>
 #include <filesystem>
 #include <system_error>
 
@@ -106,22 +105,13 @@ std::optional<std::string> write_refined_report(const fs::path& scratch_report,
   return std::nullopt;
 }
 
-std::string fixed(double value) {
-  char text[32];
-  std::snprintf(text, sizeof text, "%.2f", value);
-  return text;
-}
-
 // As the search's own critical surface is warned of (results/assessment.h).
 void warn_at_range_ends(Results& results, const Analysis& search, const RefinedSurface& refined) {
-  const std::string unit = results.length_unit.empty() ? "" : " " + results.length_unit;
   for (const RangeEndMet& met : range_ends_met(search.setup, results.frame, refined.points)) {
-    results.warnings.push_back(
-        {warning_code::kRefinedAtRangeEnd,
-         std::string("The refined surface meets its ") + met.range + " range at x = " +
-             fixed(met.x) + unit + ", at the " + met.side + " end of the range (" + fixed(met.low) +
-             " to " + fixed(met.high) + unit + "): a lower factor may lie beyond it. Widen the " +
-             met.range + " range and refine again."});
+    results.warnings.push_back({warning_code::kRefinedAtRangeEnd,
+                                "The refined surface " + range_end_text(met, results.length_unit) +
+                                    ": a lower factor may lie beyond it. Widen the " + met.range +
+                                    " range and refine again."});
   }
 }
 

@@ -1,6 +1,7 @@
 #include "run/refine_circles.h"
 
 #include "run/nlopt_minimum.h"
+#include "run/refine_geometry.h"
 
 namespace scarpex_host {
 
@@ -17,9 +18,7 @@ constexpr int kPolishEvaluations = 120;
 // Optimisation stops when no variable moves by more than this share of the width.
 constexpr double kTolerance = 1e-4;
 
-double width_of(const Polyline& points) {
-  return points.back().x - points.front().x;
-}
+constexpr std::size_t kCircleVariables = 3;  // centre x and y, radius
 
 std::vector<double> variables_of(const Circle& c) {
   return {c.x, c.y, c.radius};
@@ -40,12 +39,7 @@ Objective circle_objective(SurfaceObjective& objective, double segment_length, i
 }
 
 MinimiseSettings settings(Optimiser optimiser, double step, double width, int evaluations) {
-  MinimiseSettings s;
-  s.optimiser = optimiser;
-  s.steps.assign(3, step * width);
-  s.tolerances.assign(3, kTolerance * width);
-  s.max_evaluations = evaluations;
-  return s;
+  return settings_for_width(optimiser, kCircleVariables, width, step, kTolerance, evaluations);
 }
 
 void polish(SurfaceObjective& objective, double segment_length) {

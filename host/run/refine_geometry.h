@@ -61,6 +61,11 @@ std::optional<Polyline> circle_surface(const Circle& circle, const GroundSurface
 // from the line through the points kept, one after another (Douglas and Peucker).
 Polyline simplified(const Polyline& surface, int inner);
 
+// The horizontal extent of a surface, from its first point to its last.
+inline double width_of(const Polyline& points) {
+  return points.back().x - points.front().x;
+}
+
 // The inclination of the piece from `a` to `b` (radians, positive rising to the right).
 double inclination(Point a, Point b);
 

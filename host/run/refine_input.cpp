@@ -14,13 +14,6 @@ namespace scarpex_host {
 
 namespace {
 
-constexpr std::size_t kCommandWordWidth = 6;
-const std::string kBlankWord(kCommandWordWidth, ' ');
-constexpr std::size_t kControlIntegers = 6;
-constexpr std::size_t kControlReals = 4;
-constexpr std::size_t kFrameIntegers = 3;
-constexpr std::size_t kFrameReals = 6;
-
 // The commands that analyse rather than define the problem.
 const std::set<std::string>& analysis_words() {
   static const std::set<std::string> words = {"SURFAC", "SURBIS", "EXECUT", "CIRCLE",
@@ -40,31 +33,11 @@ bool is_search(const std::string& word) {
          word == "BLOCK2";
 }
 
-std::string command_word(const std::string& line) {
-  std::string word = line.substr(0, kCommandWordWidth);
-  word.resize(kCommandWordWidth, ' ');
-  return word;
-}
-
-std::string trimmed(const std::string& word) {
-  return word.substr(0, word.find_last_not_of(' ') + 1);
-}
-
 double value_of(const DecimalNumber& number) {
   const std::string text = number.text();
   double value = 0;
   std::from_chars(text.data(), text.data() + text.size(), value);
   return value;
-}
-
-// The header as the engine reads it: two keyword lines, each followed by its groups.
-void read_header(InputLines& input) {
-  input.take("the header");
-  read_header_group(input, kControlIntegers, "the solver controls");
-  read_header_group(input, kControlReals, "the solver tolerances");
-  input.take("the frame's keyword line");
-  read_header_group(input, kFrameIntegers, "the frame integers");
-  read_header_group(input, kFrameReals, "the frame reals");
 }
 
 SearchItems read_search_items(const std::string& word, DataLineReader& in) {
@@ -89,39 +62,31 @@ SearchItems read_search_items(const std::string& word, DataLineReader& in) {
   return items;
 }
 
-// EXECUT with no surface to analyse ends the engine's run (so does EXECUT before any SOIL).
-bool run_ends(const std::string& word, const MirrorPass& pass) {
-  return word == "EXECUT" && (!pass.soil_given || !pass.surface_waiting);
-}
-
 std::string joined_lines(const std::vector<std::string>& lines, int first, int end) {
   std::string text;
   for (int i = first; i < end; ++i) text += lines[i] + "\n";
   return text;
 }
 
-std::string located(const InputReadError& e) {
-  if (e.line() == kAtEndOfFile) return std::string("at the end of the file: ") + e.what();
-  if (e.line() == kNoLine) return e.what();
-  return "line " + std::to_string(e.line()) + ": " + e.what();
-}
-
 DecimalNumber written(double value) {
-  char text[64];
-  auto result =
-      std::to_chars(text, text + sizeof text, value, std::chars_format::fixed, kCandidateDecimals);
-  return DecimalNumber::parse_plain(std::string_view(text, result.ptr - text))
-      .value_or(DecimalNumber());
+  return DecimalNumber::parse_plain(written_text(value)).value_or(DecimalNumber());
 }
 
 }  // namespace
+
+std::string written_text(double value) {
+  char text[64];
+  auto result =
+      std::to_chars(text, text + sizeof text, value, std::chars_format::fixed, kCandidateDecimals);
+  return std::string(text, result.ptr);
+}
 
 std::optional<RefineInput> refine_input_of(const std::string& input_text, int search_number,
                                            std::string& problem) {
   try {
     const std::vector<std::string> all = InputLines(input_text).rest();
     InputLines lines(input_text);
-    read_header(lines);
+    read_input_header(lines);
     RefineInput input;
     input.problem = joined_lines(all, 0, lines.line_number());
     // The commands are read with the reader of the mirrored runs, which knows every command's
@@ -132,14 +97,14 @@ std::optional<RefineInput> refine_input_of(const std::string& input_text, int se
     while (!lines.at_end()) {
       const int first = lines.line_number();
       const std::string word = command_word(lines.take("a command"));
-      if (word == kBlankWord) continue;
-      DataLineReader reader(lines, trimmed(word));
+      if (word == kBlankCommandWord) continue;
+      DataLineReader reader(lines, trimmed_word(word));
       if (is_search(word) && ++searches == search_number) {
         input.search = read_search_items(word, reader);
         return input;
       }
       if (!mirror_command(word, reader, unused, pass)) {
-        throw InputReadError(lines.line_number(), "illegal command '" + trimmed(word) + "'");
+        throw InputReadError(lines.line_number(), "illegal command '" + trimmed_word(word) + "'");
       }
       if (run_ends(word, pass)) break;
       if (!analysis_words().contains(word)) {
@@ -148,7 +113,7 @@ std::optional<RefineInput> refine_input_of(const std::string& input_text, int se
     }
     problem = "the input file holds no search number " + std::to_string(search_number);
   } catch (const InputReadError& e) {
-    problem = located(e);
+    problem = e.located();
   }
   return std::nullopt;
 }

@@ -45,6 +45,9 @@ enum class SurfaceCommand { kSurfac, kSurbis };
 // The decimals of the coordinates written for a candidate, as the plot file holds them.
 inline constexpr int kCandidateDecimals = 4;
 
+// A coordinate as a candidate file writes it.
+std::string written_text(double value);
+
 // `points` rounded to the decimals a candidate file holds: the surface the engine analyses.
 Polyline as_written(const Polyline& points);
 

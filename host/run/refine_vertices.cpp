@@ -1,6 +1,7 @@
 #include "run/refine_vertices.h"
 
 #include "run/nlopt_minimum.h"
+#include "run/refine_geometry.h"
 
 namespace scarpex_host {
 
@@ -16,10 +17,6 @@ constexpr double kFineStep = 0.01;
 constexpr int kFineEvaluations = 900;
 // Optimisation stops when no variable moves by more than this share of the width.
 constexpr double kTolerance = 1e-4;
-
-double width_of(const Polyline& points) {
-  return points.back().x - points.front().x;
-}
 
 // The variables of a surface: the distance along the ground of its first point, the inner
 // points' coordinates, the distance along the ground of its last point.
@@ -66,20 +63,12 @@ Objective vertex_objective(SurfaceObjective& objective, int rank) {
   };
 }
 
-MinimiseSettings subplex(std::size_t variables, double step, double width, int evaluations) {
-  MinimiseSettings s;
-  s.optimiser = Optimiser::kSubplex;
-  s.steps.assign(variables, step * width);
-  s.tolerances.assign(variables, kTolerance * width);
-  s.max_evaluations = evaluations;
-  return s;
-}
-
 void optimise_from(const Polyline& surface, int rank, double step, int evaluations,
                    SurfaceObjective& objective) {
   std::vector<double> start = variables_of(surface, objective.rules().ground);
   minimise(vertex_objective(objective, rank), start,
-           subplex(start.size(), step, width_of(surface), evaluations));
+           settings_for_width(Optimiser::kSubplex, start.size(), width_of(surface), step,
+                              kTolerance, evaluations));
 }
 
 }  // namespace

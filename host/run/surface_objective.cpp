@@ -1,7 +1,5 @@
 #include "run/surface_objective.h"
 
-#include <charconv>
-
 namespace scarpex_host {
 
 namespace {
@@ -9,15 +7,7 @@ namespace {
 // The written points as one text: the key under which a surface's value is kept.
 std::string key_of(const Polyline& points) {
   std::string key;
-  char text[64];
-  for (const Point& p : points) {
-    for (double v : {p.x, p.y}) {
-      auto result =
-          std::to_chars(text, text + sizeof text, v, std::chars_format::fixed, kCandidateDecimals);
-      key.append(text, result.ptr);
-      key += ' ';
-    }
-  }
+  for (const Point& p : points) key += written_text(p.x) + ' ' + written_text(p.y) + ' ';
   return key;
 }
 
