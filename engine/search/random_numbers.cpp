@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <bit>
-#include <cmath>
 
 namespace scarpex {
 
@@ -19,6 +18,7 @@ constexpr int32_t kFirstExponent = 14;
 constexpr int32_t kLastExponent = 33;
 constexpr uint64_t kTableOffset = 4096;
 constexpr int64_t kMultiplier = 78125;  // 5^7
+constexpr float kLargestBelowOne = 0x1.fffffep-1f;
 
 int64_t modulus_for(int32_t draws) {
   const int32_t exponent = std::bit_width(static_cast<uint64_t>(draws) + kTableOffset) + 1;
@@ -34,7 +34,7 @@ float next_random(RandomState& rng) {
   // Beyond 2^24 the state no longer converts to a float exactly, and one within 2^-25 of the
   // modulus would round to 1.
   const float value = static_cast<float>(rng.state) / static_cast<float>(modulus);
-  return std::min(value, std::nextafter(1.0f, 0.0f));
+  return std::min(value, kLargestBelowOne);
 }
 
 }  // namespace scarpex
