@@ -14,9 +14,6 @@ namespace {
 namespace fs = std::filesystem;
 using json = nlohmann::json;
 
-const fs::path kExamples = fs::path(SCARPEX_TEST_DATA).parent_path().parent_path() / "examples";
-const std::string kLibrary = std::string(" --library ") + SCARPEX_LIBRARY_PATH;
-
 std::string example(const std::string& name) {
   return read_file(kExamples / name);
 }

@@ -2,10 +2,10 @@
 // file is reported without stopping the others, and the bar appears only on a terminal.
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <pty.h>
 #include <sys/wait.h>
 #include <unistd.h>
+#include <algorithm>
 
 #include <csignal>
 #include <fstream>
@@ -18,8 +18,6 @@ namespace {
 
 namespace fs = std::filesystem;
 using nlohmann::json;
-
-const std::string kLibrary = std::string(" --library ") + SCARPEX_LIBRARY_PATH;
 
 // Golden inputs whose runs complete, repeated to make up `count` files in `folder`.
 std::vector<fs::path> completing_inputs(const fs::path& folder, int count) {
@@ -105,11 +103,12 @@ TEST(Batch, MissingFileFailsAndAllCompletedExitsZero) {
 TEST(Batch, AChildThatCrashesIsReported) {
   TempFolder folder("batch_crash");
   std::vector<fs::path> inputs = completing_inputs(folder.path(), 2);
-  HostRun crash = run_scarpex("batch " + quoted(inputs[0].string()) + " " + quoted(inputs[1].string()) +
-                              " --out " + quoted((folder / "runs").string()) + " --library " +
-                              quoted(SCARPEX_CRASHING_LIBRARY_PATH));
+  HostRun crash = run_scarpex(
+      "batch " + quoted(inputs[0].string()) + " " + quoted(inputs[1].string()) + " --out " +
+      quoted((folder / "runs").string()) + " --library " + quoted(SCARPEX_CRASHING_LIBRARY_PATH));
   EXPECT_EQ(crash.status, 1);
-  EXPECT_NE(crash.out.find("crashed: signal " + std::to_string(SIGABRT)), std::string::npos) << crash.out;
+  EXPECT_NE(crash.out.find("crashed: signal " + std::to_string(SIGABRT)), std::string::npos)
+      << crash.out;
   EXPECT_NE(crash.out.find("0 of 2 files completed"), std::string::npos) << crash.out;
 }
 

@@ -14,9 +14,6 @@ namespace {
 namespace fs = std::filesystem;
 using nlohmann::json;
 
-const std::string kLibrary = std::string(" --library ") + SCARPEX_LIBRARY_PATH;
-const fs::path kExamples = fs::path(SCARPEX_TEST_DATA).parent_path().parent_path() / "examples";
-
 TEST(HostCli, HelpVersionAndOptionForms) {
   HostRun help = run_scarpex("--help");
   EXPECT_EQ(help.status, 0);

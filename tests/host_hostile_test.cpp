@@ -28,8 +28,6 @@ namespace {
 namespace fs = std::filesystem;
 using json = nlohmann::json;
 
-const fs::path kExamples = fs::path(SCARPEX_TEST_DATA).parent_path().parent_path() / "examples";
-const std::string kLibrary = std::string(" --library ") + SCARPEX_LIBRARY_PATH;
 constexpr auto kPatience = std::chrono::seconds(120);
 
 // Waits until `ready` holds, looking every 20 ms; false when it never did.

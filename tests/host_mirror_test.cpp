@@ -16,7 +16,6 @@ namespace {
 namespace fs = std::filesystem;
 using nlohmann::json;
 
-const std::string kLibrary = std::string(" --library ") + SCARPEX_LIBRARY_PATH;
 const fs::path kMirrorData = fs::path(SCARPEX_TEST_DATA).parent_path() / "host_data" / "mirror";
 
 const std::string kHeader =

@@ -11,9 +11,6 @@ namespace {
 
 namespace fs = std::filesystem;
 
-const std::string kLibrary = std::string(" --library ") + SCARPEX_LIBRARY_PATH;
-const fs::path kExamples = fs::path(SCARPEX_TEST_DATA).parent_path().parent_path() / "examples";
-
 RunPlan plan_of(const std::vector<std::string>& args) {
   std::string error;
   auto options = parse_options(args, error);

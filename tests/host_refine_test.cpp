@@ -24,8 +24,6 @@ namespace {
 namespace fs = std::filesystem;
 using nlohmann::json;
 
-const std::string kLibrary = std::string(" --library ") + SCARPEX_LIBRARY_PATH;
-
 constexpr const char* kHeader =
     "HEADER\n50 50 50 0 0 1\n0.0001 0.001 0.001 0.001\nFRAME\n0 0 0\n0. 0. 0. 0. 0. 0.\n";
 

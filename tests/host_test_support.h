@@ -8,6 +8,11 @@
 
 namespace scarpex_host::testing {
 
+// The option that names the engine library of this build, and the bundled examples.
+inline const std::string kLibrary = std::string(" --library ") + SCARPEX_LIBRARY_PATH;
+inline const std::filesystem::path kExamples =
+    std::filesystem::path(SCARPEX_TEST_DATA).parent_path().parent_path() / "examples";
+
 // A fresh folder, removed with everything in it at the end of the test.
 class TempFolder {
  public:
